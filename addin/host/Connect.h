@@ -1,0 +1,86 @@
+// The add-in object the host creates and drives.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "addin/host/services.h"
+#include "addin/tracking/CExplorersWrapper.h"
+#include "automation/object.h"
+
+namespace brisko {
+
+// ext_ConnectMode and ext_DisconnectMode.
+enum ConnectMode { ext_cm_AfterStartup = 0, ext_cm_Startup = 1, ext_cm_External = 2, ext_cm_CommandLine = 3 };
+enum DisconnectMode { ext_dm_HostShutdown = 0, ext_dm_UserClosed = 1 };
+
+enum class ConnectState { Loaded, Connected, Inert, TrackingExplorers, Running, WaitingNewExplorer, ShutDown };
+const wchar_t* StateName(ConnectState state);
+
+class Connect : public Object, public ExplorersEvents, public InspectorsEvents {
+public:
+    Connect() = default;
+    ~Connect() override;
+
+    // IDTExtensibility2. None of them lets an error escape.
+    void OnConnection(const ObjectPtr& application, std::int32_t connectMode, const ObjectPtr& addInInst,
+                      Array& custom) noexcept;
+    void OnDisconnection(std::int32_t removeMode, Array& custom) noexcept;
+    void OnAddInsUpdate(Array& custom) noexcept;
+    void OnStartupComplete(Array& custom) noexcept;
+    void OnBeginShutdown(Array& custom) noexcept;
+
+    bool Init(const std::shared_ptr<CExplorerWrapper>& oExplorer);
+    void Done(bool bFull) noexcept;
+    void AddExplorerMenu(const std::shared_ptr<CExplorerWrapper>& oExplorer);
+    void UpdateRecentFoldersControls();
+    std::shared_ptr<CExplorersWrapper> Explorers() const { return m_oExplorers; }
+
+    // The ribbon handle Office hands over when the ribbon loads.
+    void Ribbon_OnLoad(const ObjectPtr& ribbon);
+    void Ribbon_sbtnFolder_Invalidate(const std::wstring& kind);
+
+    ConnectState State() const noexcept { return state_; }
+    bool InDone() const noexcept { return m_bInDone; }
+    double FoldersLMT() const noexcept { return m_dtFoldersLMT; }
+
+    std::wstring TypeName() const override { return L"Connect"; }
+
+private:
+    // Events of the trackers.
+    void OnCloseAllExplorers() override { m_oExplorers_OnCloseAllExplorers(); }
+    void OnExplorer(const std::shared_ptr<CExplorerWrapper>& oExplorer, bool bFirstExplorer,
+                    bool bNewExplorer) override {
+        m_oExplorers_OnExplorer(oExplorer, bFirstExplorer, bNewExplorer);
+    }
+    void OnExplorerSelectionChange(const std::shared_ptr<CExplorerWrapper>& oExplorer) override {
+        m_oExplorers_OnExplorerSelectionChange(oExplorer);
+    }
+    void OnExplorerFolderSwitch(const std::shared_ptr<CExplorerWrapper>& oExplorer) override {
+        m_oExplorers_OnExplorerFolderSwitch(oExplorer);
+    }
+    void OnNewInspector(const ObjectPtr& oInspector) override { m_oInspectors_OnNewInspector(oInspector); }
+
+    void m_oExplorers_OnExplorer(const std::shared_ptr<CExplorerWrapper>& oExplorer, bool bFirstExplorer,
+                                 bool bNewExplorer);
+    void m_oExplorers_OnCloseAllExplorers() noexcept;
+    void m_oExplorers_OnExplorerSelectionChange(const std::shared_ptr<CExplorerWrapper>& oExplorer);
+    void m_oExplorers_OnExplorerFolderSwitch(const std::shared_ptr<CExplorerWrapper>& oExplorer);
+    void m_oInspectors_OnNewInspector(const ObjectPtr& oInspector) noexcept;
+    void RefreshExplorerCommands(const std::shared_ptr<CExplorerWrapper>& oExplorer, int reason);
+    bool BindSupportLibrary();
+
+    std::shared_ptr<CExplorersWrapper> m_oExplorers;
+    std::shared_ptr<IInspectorsTracker> m_oInspectors;
+    std::shared_ptr<IContextMenuEvents> m_o2007events;
+    ObjectPtr m_btnQuickTaskCM2007;
+    ObjectPtr m_btnQuickAppointmentCM2007;
+    ObjectPtr m_mnuFoldersCM2007;
+    ObjectPtr m_oRibbon;
+    bool m_bInDone = false;
+    double m_dtFoldersLMT = 0.0;
+    ConnectState state_ = ConnectState::Loaded;
+};
+
+}  // namespace brisko

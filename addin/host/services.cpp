@@ -1,0 +1,85 @@
+#include "addin/host/services.h"
+
+#include <algorithm>
+
+#include "addin/host/error_discipline.h"
+
+namespace brisko {
+
+namespace {
+
+// Stand-ins until their subsystems arrive: they keep the documented neutral results.
+class PendingLanguage : public ILanguage {
+public:
+    void InitEx(const std::wstring&) override {}
+    std::wstring Item(const std::wstring& key) override { return key; }
+};
+
+class PendingRecentFolders : public IRecentFolders {
+public:
+    void Init(const std::wstring&) override {}
+    void Save() override {}
+    double LMT() const override { return 0.0; }
+    int MaxCount() const override { return 10; }
+};
+
+class PendingInspectorsTracker : public IInspectorsTracker {
+public:
+    void SetEventSink(std::weak_ptr<InspectorsEvents>) override {}
+    void Init(const ObjectPtr&) override {}
+    void Done() override {}
+    std::vector<std::shared_ptr<IInspectorWrapper>> GetWrappers() override { return {}; }
+};
+
+class PendingExplorerMenu : public IExplorerMenu {
+public:
+    void Create(const ObjectPtr&, const std::wstring&) override {}
+    void UpdateButtons(int) override {}
+};
+
+class PendingContextMenuEvents : public IContextMenuEvents {
+public:
+    void Init(const ObjectPtr&) override {}
+};
+
+}  // namespace
+
+AddinServices DefaultServices() {
+    AddinServices s;
+    s.newLanguage = [] { return std::make_shared<PendingLanguage>(); };
+    s.newRecentFolders = [] { return std::make_shared<PendingRecentFolders>(); };
+    s.newInspectorsTracker = [] { return std::make_shared<PendingInspectorsTracker>(); };
+    s.newExplorerMenu = [] { return std::make_shared<PendingExplorerMenu>(); };
+    s.newContextMenuEvents = [] { return std::make_shared<PendingContextMenuEvents>(); };
+    s.langIdOption = [] { return std::wstring(L"EN"); };
+    s.currentUserEmail = [] { return std::wstring(); };
+    return s;
+}
+
+AddinServices& Services() {
+    static AddinServices services = DefaultServices();
+    return services;
+}
+
+void LoadedForms::Add(std::shared_ptr<IForm> form) { forms_.push_back(std::move(form)); }
+
+void LoadedForms::Remove(const IForm* form) {
+    std::erase_if(forms_, [form](const std::shared_ptr<IForm>& f) { return f.get() == form; });
+}
+
+void LoadedForms::UnloadAll() noexcept {
+    ResumeNext next;
+    // A form removes itself while it unloads; walk a copy from the last to the first.
+    const auto snapshot = forms_;
+    for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
+        next([&] { (*it)->Unload(); });
+        Remove(it->get());
+    }
+}
+
+LoadedForms& Forms() {
+    static LoadedForms forms;
+    return forms;
+}
+
+}  // namespace brisko

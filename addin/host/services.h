@@ -1,0 +1,113 @@
+// The services the connection brings up and tears down, as it meets them. Each stands in at its
+// place in the start-up and shutdown order until its own subsystem provides it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/object.h"
+
+namespace brisko {
+
+// The language engine: every visible text is looked up through Item.
+class ILanguage {
+public:
+    virtual ~ILanguage() = default;
+    virtual void InitEx(const std::wstring& productName) = 0;
+    // The text of a "LID_" key; the key itself when it is missing.
+    virtual std::wstring Item(const std::wstring& key) = 0;
+};
+
+// A list of recently used folders, persisted in the registry.
+class IRecentFolders {
+public:
+    virtual ~IRecentFolders() = default;
+    virtual void Init(const std::wstring& listName) = 0;
+    virtual void Save() = 0;
+    // Last modification time of the list (an automation date).
+    virtual double LMT() const = 0;
+    virtual int MaxCount() const = 0;
+};
+
+class IInspectorWrapper {
+public:
+    virtual ~IInspectorWrapper() = default;
+    virtual ObjectPtr GetInspector() const = 0;
+    virtual void UpdateButtons() = 0;
+};
+
+class InspectorsEvents {
+public:
+    virtual ~InspectorsEvents() = default;
+    virtual void OnNewInspector(const ObjectPtr& inspector) = 0;
+};
+
+// The inspector tracker. Its teardown (Done) also runs when it is released.
+class IInspectorsTracker {
+public:
+    virtual ~IInspectorsTracker() = default;
+    virtual void SetEventSink(std::weak_ptr<InspectorsEvents> sink) = 0;
+    virtual void Init(const ObjectPtr& inspectors) = 0;
+    virtual void Done() = 0;
+    virtual std::vector<std::shared_ptr<IInspectorWrapper>> GetWrappers() = 0;
+};
+
+// The command bars of one explorer; attached to its wrapper under the key "Menu".
+class IExplorerMenu : public Object {
+public:
+    virtual void Create(const ObjectPtr& explorer, const std::wstring& key) = 0;
+    virtual void UpdateButtons(int reason) = 0;
+    std::wstring TypeName() const override { return L"CExplorerMenu"; }
+};
+
+// The item-context-menu event source of Outlook 2007 and later.
+class IContextMenuEvents {
+public:
+    virtual ~IContextMenuEvents() = default;
+    // The first member of the source's interface: start raising events for this application.
+    virtual void Init(const ObjectPtr& application) = 0;
+};
+
+// A loaded form of the add-in.
+class IForm {
+public:
+    virtual ~IForm() = default;
+    virtual void Unload() = 0;
+};
+
+// Command-bar update reasons.
+enum UpdateReason { ueBars = 0, ueManual = 1, ueFolderSwitch = 2, ueSelectionChange = 3 };
+
+struct AddinServices {
+    std::function<std::shared_ptr<ILanguage>()> newLanguage;
+    std::function<std::shared_ptr<IRecentFolders>()> newRecentFolders;
+    std::function<std::shared_ptr<IInspectorsTracker>()> newInspectorsTracker;
+    std::function<std::shared_ptr<IExplorerMenu>()> newExplorerMenu;
+    std::function<std::shared_ptr<IContextMenuEvents>()> newContextMenuEvents;
+    // The LangID option and the current user's address, for the support library's callbacks.
+    std::function<std::wstring()> langIdOption;
+    std::function<std::wstring()> currentUserEmail;
+};
+
+// The services in use; the defaults are the stand-ins below.
+AddinServices& Services();
+AddinServices DefaultServices();
+
+// The loaded forms, in order of loading.
+class LoadedForms {
+public:
+    void Add(std::shared_ptr<IForm> form);
+    void Remove(const IForm* form);
+    std::size_t Count() const { return forms_.size(); }
+    // Unloads every form from the last loaded to the first; errors are resumed.
+    void UnloadAll() noexcept;
+
+private:
+    std::vector<std::shared_ptr<IForm>> forms_;
+};
+
+LoadedForms& Forms();
+
+}  // namespace brisko
