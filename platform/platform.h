@@ -62,8 +62,11 @@ struct TorvikCallbackRoutines {
     void (*versionTexts)(std::wstring (&texts)[3]) = nullptr;
 };
 
+class Registry;
+
 struct Platform {
     TorvikLoader* torvik = nullptr;
+    Registry* registry = nullptr;
     Handles* handles = nullptr;
     Desktop* desktop = nullptr;
     Clock* clock = nullptr;

@@ -48,7 +48,8 @@ public:
     std::size_t CountCalls(const std::string& exportName) const;
     // The record as the library received it at InitEx, and the application it referred to.
     const std::optional<TorvikInitParams>& initParams() const { return initParams_; }
-    const ObjectPtr& initApplication() const { return initApplication_; }
+    // Held weakly: the library's record of it is no reference of the add-in's.
+    ObjectPtr initApplication() const { return initApplication_.lock(); }
     // The window rectangle the record pointed at, read during InitEx.
     const std::optional<std::array<std::int32_t, 4>>& initWindow() const { return initWindow_; }
 
@@ -68,7 +69,7 @@ public:
 
     // Last arguments seen.
     const std::string& lastHelpTopic() const { return lastHelpTopic_; }
-    const ObjectPtr& lastAboutMenuBar() const { return lastAboutMenuBar_; }
+    ObjectPtr lastAboutMenuBar() const { return lastAboutMenuBar_.lock(); }
 
 private:
     std::int32_t Enter(const std::string& name, std::uint32_t client);
@@ -80,10 +81,10 @@ private:
     std::vector<Call> calls_;
     std::vector<LogRecord> log_;
     std::optional<TorvikInitParams> initParams_;
-    ObjectPtr initApplication_;
+    std::weak_ptr<Object> initApplication_;
     std::optional<std::array<std::int32_t, 4>> initWindow_;
     std::string lastHelpTopic_;
-    ObjectPtr lastAboutMenuBar_;
+    std::weak_ptr<Object> lastAboutMenuBar_;
 };
 
 class SimHandles : public Handles {

@@ -1,0 +1,550 @@
+#include "tools/brisko-sim/scenario.h"
+
+#include <cwctype>
+#include <istream>
+#include <ostream>
+#include <sstream>
+
+#include "addin/host/globals.h"
+#include "addin/host/services.h"
+#include "automation/error.h"
+#include "automation/text.h"
+#include "simhost/objects.h"
+#include "simhost/sample_mailbox.h"
+
+namespace brisko::tools {
+
+const char* const kDemoScenario = R"(# Outlook 2003 with the sample mailbox: one explorer open when Outlook starts.
+mailbox sample
+version 11
+explorer Inbox
+start
+expect state Running
+select E1 1 2
+switch E1 "Inbox\Projects"
+# A second window: on Outlook 2003 it is set up at its first activation.
+open explorer Calendar
+activate E2
+activate E2
+expect tracked 2
+close E2
+expect tracked 1
+# Closing the last window keeps the add-in waiting for a new one.
+close E1
+expect state Waiting for a new explorer
+expect log "Connect.Done: mode = wait new explorer"
+open explorer Inbox
+activate E3
+expect state Running
+shutdown
+expect state Shut down
+expect escaped 0
+expect references 0
+)";
+
+namespace {
+
+struct ScenarioError {
+    std::wstring message;
+};
+
+[[noreturn]] void Fail(std::wstring message) { throw ScenarioError{std::move(message)}; }
+
+std::vector<std::wstring> Tokenize(const std::wstring& line) {
+    std::vector<std::wstring> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::iswspace(static_cast<wint_t>(line[i]))) ++i;
+        if (i >= line.size()) break;
+        std::wstring word;
+        if (line[i] == L'"') {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                if (line[i] == L'"') {
+                    if (i + 1 < line.size() && line[i + 1] == L'"') {
+                        word += L'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                word += line[i++];
+            }
+            if (!closed) Fail(L"unterminated quoted text");
+        } else {
+            while (i < line.size() && !std::iswspace(static_cast<wint_t>(line[i]))) word += line[i++];
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+long ParseNumber(const std::wstring& text, const wchar_t* what) {
+    try {
+        std::size_t used = 0;
+        const long n = std::stol(text, &used, 0);
+        if (used == text.size()) return n;
+    } catch (...) {
+    }
+    Fail(std::wstring(what) + L": \"" + text + L"\" is not a number");
+}
+
+std::string Narrow(const std::wstring& s) { return ToUtf8(s); }
+
+std::int32_t ConnectModeOf(const std::vector<std::wstring>& w, std::size_t at) {
+    if (w.size() <= at) return ext_cm_Startup;
+    const auto& m = w[at];
+    if (EqualsNoCase(m, L"startup")) return ext_cm_Startup;
+    if (EqualsNoCase(m, L"after-startup")) return ext_cm_AfterStartup;
+    if (EqualsNoCase(m, L"external")) return ext_cm_External;
+    if (EqualsNoCase(m, L"command-line")) return ext_cm_CommandLine;
+    Fail(L"unknown connect mode \"" + m + L"\" (startup, after-startup, external, command-line)");
+}
+
+const wchar_t* LevelName(std::int32_t level) {
+    switch (level) {
+        case 1: return L"debug";
+        case 2: return L"warning";
+        case 3: return L"error";
+        default: return L"level?";
+    }
+}
+
+std::wstring FormatRecord(const sim::LogRecord& r) {
+    std::wstring s = L"[" + std::wstring(LevelName(r.level));
+    if (r.level == 3) {
+        s += L" #" + std::to_wstring(r.errorNumber);
+    } else {
+        s += L":" + std::to_wstring(r.detail);
+    }
+    return s + L"] " + r.procedure + L": " + r.message;
+}
+
+void ExpectCount(const std::vector<std::wstring>& w, std::size_t n, const wchar_t* usage) {
+    if (w.size() != n) Fail(std::wstring(L"usage: ") + usage);
+}
+
+const std::pair<const wchar_t*, const char*> kExports[] = {
+    {L"InitEx", "InitEx"},         {L"InitComplete", "InitComplete"}, {L"LogMsg", "LogMsg"},
+    {L"AddAboutMenu", "AddAboutMenu"}, {L"ShowAbout", "ShowAbout"},   {L"ShowContextHelp", "ShowContextHelp"}};
+
+std::string ExportName(const std::wstring& name) {
+    for (const auto& [w, n] : kExports) {
+        if (EqualsNoCase(name, w)) return n;
+    }
+    Fail(L"unknown support library export \"" + name +
+         L"\" (InitEx, InitComplete, LogMsg, AddAboutMenu, ShowAbout, ShowContextHelp)");
+}
+
+}  // namespace
+
+ScenarioRunner::ScenarioRunner(std::ostream& out) : out_(out) {
+    ReleaseProcessObjects();
+    Services() = DefaultServices();
+    platform_.Install();
+    NewHost(true);
+}
+
+ScenarioRunner::~ScenarioRunner() {
+    connect_.reset();
+    ReleaseProcessObjects();
+    SetPlatform(brisko::Platform{});
+}
+
+void ScenarioRunner::NewHost(bool sample) {
+    windows_.clear();
+    explorerCount_ = 0;
+    inspectorCount_ = 0;
+    host_ = std::make_unique<sim::SimOutlook>();
+    host_->SetMajorVersion(11);
+    if (sample) {
+        sim::BuildSampleMailbox(*host_);
+    } else {
+        auto* top = host_->AddStore(L"Personal Folders");
+        host_->AddDefaultFolder(top, sim::ol::FolderInbox, L"Inbox");
+        host_->AddDefaultFolder(top, sim::ol::FolderDeletedItems, L"Deleted Items");
+        host_->AddDefaultFolder(top, sim::ol::FolderSentMail, L"Sent Items");
+        host_->AddDefaultFolder(top, sim::ol::FolderCalendar, L"Calendar");
+        host_->AddDefaultFolder(top, sim::ol::FolderTasks, L"Tasks");
+        host_->AddDefaultFolder(top, sim::ol::FolderContacts, L"Contacts");
+    }
+}
+
+int ScenarioRunner::RunText(const std::string& text, const std::string& name) {
+    std::istringstream in(text);
+    return Run(in, name);
+}
+
+int ScenarioRunner::Run(std::istream& in, const std::string& name) {
+    std::string raw;
+    int lineNo = 0;
+    while (std::getline(in, raw)) {
+        ++lineNo;
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        const std::wstring line = FromUtf8(raw);
+        const auto first = line.find_first_not_of(L" \t");
+        if (first == std::wstring::npos || line[first] == L'#') continue;
+        out_ << "> " << Narrow(line.substr(first)) << "\n";
+        try {
+            Execute(Tokenize(line));
+        } catch (const ScenarioError& e) {
+            out_ << name << ":" << lineNo << ": " << Narrow(e.message) << "\n";
+            return 2;
+        }
+        if (liveLog_) PrintNewLog();
+        for (const auto& e : host_->EscapedErrors()) {
+            out_ << "!! error escaped into the host from " << Narrow(e.source) << "." << Narrow(e.event) << ": "
+                 << e.number << " " << Narrow(e.description) << "\n";
+        }
+        host_->ClearEscapedErrors();
+    }
+    out_ << "-- " << name << ": " << expectations_ - failed_ << " of " << expectations_
+         << " expectations held\n";
+    return failed_ == 0 ? 0 : 1;
+}
+
+sim::SimFolder* ScenarioRunner::Folder(const std::wstring& path) const {
+    sim::SimFolder* f = nullptr;
+    if (path.rfind(L"\\\\", 0) == 0) {
+        f = host_->FindFolder(path);
+    } else if (auto* store = host_->DefaultStore()) {
+        f = host_->FindFolder(store->top->Path() + L"\\" + path);
+    }
+    if (!f) Fail(L"no folder \"" + path + L"\"");
+    return f;
+}
+
+std::wstring ScenarioRunner::NameWindow(sim::SimObject* window, bool explorer) {
+    const std::wstring name = explorer ? L"E" + std::to_wstring(++explorerCount_)
+                                       : L"I" + std::to_wstring(++inspectorCount_);
+    windows_[name] = Window{window, explorer};
+    return name;
+}
+
+ScenarioRunner::Window& ScenarioRunner::WindowNamed(const std::wstring& name) {
+    for (auto& [n, w] : windows_) {
+        if (EqualsNoCase(n, name)) return w;
+    }
+    Fail(L"no window \"" + name + L"\" (explorers are E1, E2, ... and inspectors I1, I2, ... in order of opening)");
+}
+
+sim::SimExplorer* ScenarioRunner::ExplorerNamed(const std::wstring& name) {
+    auto& w = WindowNamed(name);
+    if (!w.explorer) Fail(L"\"" + name + L"\" is not an explorer");
+    return static_cast<sim::SimExplorer*>(w.object);
+}
+
+void ScenarioRunner::Load(std::int32_t mode) {
+    if (connect_) Fail(L"the add-in is already loaded");
+    connect_ = std::make_shared<brisko::Connect>();
+    connectedOnce_ = true;
+    Array custom;
+    connect_->OnConnection(host_->ApplicationObject(), mode, nullptr, custom);
+}
+
+void ScenarioRunner::StartupComplete() {
+    if (!connect_) Fail(L"the add-in is not loaded");
+    Array custom;
+    connect_->OnStartupComplete(custom);
+}
+
+void ScenarioRunner::BeginShutdown() {
+    if (!connect_) Fail(L"the add-in is not loaded");
+    Array custom;
+    connect_->OnBeginShutdown(custom);
+}
+
+void ScenarioRunner::Disconnect(std::int32_t mode) {
+    if (!connect_) Fail(L"the add-in is not loaded");
+    Array custom;
+    connect_->OnDisconnection(mode, custom);
+    // The host releases the add-in after disconnecting it.
+    last_ = connect_->State();
+    connect_.reset();
+}
+
+void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
+    const std::wstring& cmd = w[0];
+    auto is = [&](const wchar_t* name) { return EqualsNoCase(cmd, name); };
+    auto arg = [&](std::size_t i) -> const std::wstring& {
+        if (w.size() <= i) Fail(L"\"" + cmd + L"\" needs more arguments");
+        return w[i];
+    };
+
+    if (is(L"mailbox")) {
+        ExpectCount(w, 2, L"mailbox sample|empty");
+        if (connect_) Fail(L"mailbox: the add-in is loaded; set up the mailbox before start");
+        if (EqualsNoCase(w[1], L"sample")) NewHost(true);
+        else if (EqualsNoCase(w[1], L"empty")) NewHost(false);
+        else Fail(L"usage: mailbox sample|empty");
+    } else if (is(L"version")) {
+        ExpectCount(w, 2, L"version <9..14 | version string such as 12.0.0.4518>");
+        if (w[1].find(L'.') != std::wstring::npos) {
+            host_->SetVersion(w[1]);
+        } else {
+            const long major = ParseNumber(w[1], L"version");
+            if (major < 9 || major > 14) Fail(L"version: the host is Outlook 9 (2000) to 14 (2010)");
+            host_->SetMajorVersion(static_cast<int>(major));
+        }
+    } else if (is(L"screen")) {
+        ExpectCount(w, 3, L"screen <width> <height>");
+        platform_.desktop.width = static_cast<int>(ParseNumber(w[1], L"screen"));
+        platform_.desktop.height = static_cast<int>(ParseNumber(w[2], L"screen"));
+    } else if (is(L"torvik")) {
+        const auto& what = arg(1);
+        if (EqualsNoCase(what, L"missing")) {
+            ExpectCount(w, 2, L"torvik missing");
+            platform_.torvik.SetMissing(true);
+        } else if (EqualsNoCase(what, L"present")) {
+            ExpectCount(w, 2, L"torvik present");
+            platform_.torvik.SetMissing(false);
+        } else if (EqualsNoCase(what, L"result")) {
+            ExpectCount(w, 4, L"torvik result <export> <number>");
+            platform_.torvik.SetBehaviour(ExportName(w[2]),
+                                          {static_cast<std::int32_t>(ParseNumber(w[3], L"torvik result")), {}});
+        } else if (EqualsNoCase(what, L"raise")) {
+            ExpectCount(w, 4, L"torvik raise <export> <error number>");
+            platform_.torvik.SetBehaviour(ExportName(w[2]),
+                                          {0, static_cast<std::int32_t>(ParseNumber(w[3], L"torvik raise"))});
+        } else {
+            Fail(L"usage: torvik missing | present | result <export> <n> | raise <export> <n>");
+        }
+    } else if (is(L"explorer")) {
+        ExpectCount(w, 2, L"explorer <folder>   (a window open before start-up)");
+        const auto name = NameWindow(host_->AddExplorerAtStartup(Folder(w[1])), true);
+        out_ << "  " << Narrow(name) << " is open\n";
+    } else if (is(L"inspector")) {
+        ExpectCount(w, 3, L"inspector <folder> <item number>   (a window open before start-up)");
+        auto* f = Folder(w[1]);
+        const long n = ParseNumber(w[2], L"inspector");
+        if (n < 1 || static_cast<std::size_t>(n) > f->Contents().size()) Fail(L"inspector: no item " + w[2]);
+        const auto name =
+            NameWindow(host_->AddInspectorAtStartup(f->Contents()[static_cast<std::size_t>(n - 1)]), false);
+        out_ << "  " << Narrow(name) << " is open\n";
+    } else if (is(L"start")) {
+        Load(ConnectModeOf(w, 1));
+        StartupComplete();
+    } else if (is(L"connect")) {
+        Load(ConnectModeOf(w, 1));
+    } else if (is(L"startup-complete")) {
+        StartupComplete();
+    } else if (is(L"begin-shutdown")) {
+        BeginShutdown();
+    } else if (is(L"disconnect")) {
+        std::int32_t mode = ext_dm_HostShutdown;
+        if (w.size() > 1) {
+            if (EqualsNoCase(w[1], L"user")) mode = ext_dm_UserClosed;
+            else if (!EqualsNoCase(w[1], L"host")) Fail(L"usage: disconnect [host|user]");
+        }
+        Disconnect(mode);
+    } else if (is(L"shutdown")) {
+        BeginShutdown();
+        Disconnect(ext_dm_HostShutdown);
+    } else if (is(L"open")) {
+        const auto& kind = arg(1);
+        if (EqualsNoCase(kind, L"explorer")) {
+            ExpectCount(w, 3, L"open explorer <folder>");
+            auto* f = Folder(w[2]);
+            // Name the window before the host reports it, so the log follows the name.
+            const auto name = L"E" + std::to_wstring(explorerCount_ + 1);
+            out_ << "  " << Narrow(name) << " opens\n";
+            NameWindow(host_->OpenExplorer(f), true);
+        } else if (EqualsNoCase(kind, L"inspector")) {
+            ExpectCount(w, 4, L"open inspector <folder> <item number>");
+            auto* f = Folder(w[2]);
+            const long n = ParseNumber(w[3], L"open inspector");
+            if (n < 1 || static_cast<std::size_t>(n) > f->Contents().size()) Fail(L"open inspector: no item " + w[3]);
+            const auto name = L"I" + std::to_wstring(inspectorCount_ + 1);
+            out_ << "  " << Narrow(name) << " opens\n";
+            NameWindow(host_->OpenInspector(f->Contents()[static_cast<std::size_t>(n - 1)]), false);
+        } else {
+            Fail(L"usage: open explorer <folder> | open inspector <folder> <item number>");
+        }
+    } else if (is(L"activate") || is(L"deactivate") || is(L"close")) {
+        ExpectCount(w, 2, L"activate|deactivate|close <window>");
+        auto& win = WindowNamed(w[1]);
+        if (win.object->Vanished()) Fail(L"\"" + w[1] + L"\" is closed");
+        if (win.explorer) {
+            auto* e = static_cast<sim::SimExplorer*>(win.object);
+            if (is(L"activate")) host_->ActivateExplorer(e);
+            else if (is(L"deactivate")) host_->DeactivateExplorer(e);
+            else host_->CloseExplorer(e);
+        } else {
+            auto* i = static_cast<sim::SimInspector*>(win.object);
+            if (is(L"activate")) host_->ActivateInspector(i);
+            else if (is(L"deactivate")) host_->DeactivateInspector(i);
+            else host_->CloseInspector(i);
+        }
+    } else if (is(L"switch")) {
+        ExpectCount(w, 3, L"switch <explorer> <folder>");
+        auto* e = ExplorerNamed(w[1]);
+        host_->SwitchFolder(e, Folder(w[2]));
+    } else if (is(L"select")) {
+        auto* e = ExplorerNamed(arg(1));
+        if (!e->CurrentFolder()) Fail(L"select: the explorer shows no folder");
+        const auto& contents = e->CurrentFolder()->Contents();
+        std::vector<sim::SimItem*> items;
+        for (std::size_t i = 2; i < w.size(); ++i) {
+            const long n = ParseNumber(w[i], L"select");
+            if (n < 1 || static_cast<std::size_t>(n) > contents.size()) {
+                Fail(L"select: the folder has no item " + w[i]);
+            }
+            items.push_back(contents[static_cast<std::size_t>(n - 1)]);
+        }
+        host_->Select(e, items);
+    } else if (is(L"editor")) {
+        ExpectCount(w, 3, L"editor <inspector> text|html|rtf|word");
+        auto& win = WindowNamed(w[1]);
+        if (win.explorer) Fail(L"\"" + w[1] + L"\" is not an inspector");
+        int type = 0;
+        if (EqualsNoCase(w[2], L"text")) type = sim::ol::EditorText;
+        else if (EqualsNoCase(w[2], L"html")) type = sim::ol::EditorHTML;
+        else if (EqualsNoCase(w[2], L"rtf")) type = sim::ol::EditorRTF;
+        else if (EqualsNoCase(w[2], L"word")) type = sim::ol::EditorWord;
+        else Fail(L"usage: editor <inspector> text|html|rtf|word");
+        host_->SetEditorType(static_cast<sim::SimInspector*>(win.object), type);
+    } else if (is(L"fail")) {
+        const auto& what = arg(1);
+        const auto number = w.size() > 3 ? static_cast<std::int32_t>(ParseNumber(w[3], L"fail"))
+                                         : sim::err::OperationFailed;
+        const std::wstring description = w.size() > 4 ? w[4] : std::wstring();
+        if (w.size() > 5) Fail(L"fail: too many arguments (quote a description with blanks)");
+        if (EqualsNoCase(what, L"call")) {
+            const long k = ParseNumber(arg(2), L"fail call");
+            if (k < 1) Fail(L"fail call: k counts host calls from 1");
+            host_->FailCall(static_cast<std::uint64_t>(k), number, description);
+        } else if (EqualsNoCase(what, L"member")) {
+            if (arg(2).find(L'.') == std::wstring::npos) Fail(L"fail member: name it as Type.Member");
+            host_->FailMember(w[2], number, description);
+        } else if (EqualsNoCase(what, L"clear")) {
+            ExpectCount(w, 2, L"fail clear");
+            host_->ClearFaults();
+        } else {
+            Fail(L"usage: fail call <k> [<number> [<description>]] | fail member <Type.Member> [<number> "
+                 L"[<description>]] | fail clear");
+        }
+    } else if (is(L"vanish")) {
+        ExpectCount(w, 2, L"vanish <window | folder>");
+        for (const auto& [n, win] : windows_) {
+            if (EqualsNoCase(n, w[1])) {
+                host_->Vanish(win.object);
+                return;
+            }
+        }
+        host_->Vanish(Folder(w[1]));
+    } else if (is(L"log")) {
+        ExpectCount(w, 2, L"log live|quiet");
+        if (EqualsNoCase(w[1], L"live")) liveLog_ = true;
+        else if (EqualsNoCase(w[1], L"quiet")) liveLog_ = false;
+        else Fail(L"usage: log live|quiet");
+    } else if (is(L"print")) {
+        ExpectCount(w, 2, L"print log|errors|state|windows|references");
+        const auto& what = w[1];
+        if (EqualsNoCase(what, L"log")) PrintLog(false);
+        else if (EqualsNoCase(what, L"errors")) PrintLog(true);
+        else if (EqualsNoCase(what, L"state")) PrintState();
+        else if (EqualsNoCase(what, L"windows")) {
+            for (const auto& [n, win] : windows_) {
+                out_ << "  " << Narrow(n) << "  " << (win.object->Vanished() ? "closed" : "open") << "  "
+                     << Narrow(win.object->Identity()) << "\n";
+            }
+        } else if (EqualsNoCase(what, L"references")) {
+            out_ << "  " << host_->ExternalReferences() << " references held outside the host\n";
+            const auto text = host_->DescribeExternalReferences();
+            if (!text.empty()) out_ << Narrow(text) << "\n";
+        } else {
+            Fail(L"usage: print log|errors|state|windows|references");
+        }
+    } else if (is(L"expect")) {
+        Expect(w);
+    } else {
+        Fail(L"unknown command \"" + cmd + L"\"");
+    }
+}
+
+std::wstring ScenarioRunner::StateText() const {
+    if (connect_) return StateName(connect_->State());
+    if (!connectedOnce_) return L"Not loaded";
+    return StateName(last_);
+}
+
+int ScenarioRunner::TrackedExplorers() const {
+    if (!connect_ || !connect_->Explorers()) return 0;
+    try {
+        return connect_->Explorers()->Count();
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::vector<std::wstring> ScenarioRunner::LogLines() const {
+    std::vector<std::wstring> lines;
+    for (const auto& r : platform_.torvik.log()) lines.push_back(FormatRecord(r));
+    return lines;
+}
+
+void ScenarioRunner::PrintNewLog() {
+    const auto& log = platform_.torvik.log();
+    for (; printedLog_ < log.size(); ++printedLog_) out_ << "  " << Narrow(FormatRecord(log[printedLog_])) << "\n";
+}
+
+void ScenarioRunner::PrintLog(bool errorsOnly) {
+    for (const auto& r : platform_.torvik.log()) {
+        if (!errorsOnly || r.level == 3) out_ << "  " << Narrow(FormatRecord(r)) << "\n";
+    }
+    printedLog_ = platform_.torvik.log().size();
+}
+
+void ScenarioRunner::PrintState() {
+    out_ << "  state: " << Narrow(StateText()) << "\n";
+    out_ << "  host: Outlook " << Narrow(host_->Version()) << ", " << host_->OpenExplorers().size()
+         << " explorer(s), " << host_->OpenInspectors().size() << " inspector(s) open\n";
+    out_ << "  tracked explorers: " << TrackedExplorers() << "\n";
+    out_ << "  references held outside the host: " << host_->ExternalReferences() << "\n";
+}
+
+void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
+    if (w.size() < 3) Fail(L"usage: expect state|log|no-log|errors|escaped|references|tracked ...");
+    const auto& what = w[1];
+    std::wstring rest;
+    for (std::size_t i = 2; i < w.size(); ++i) rest += (i > 2 ? L" " : L"") + w[i];
+    bool held = false;
+    std::wstring actual;
+    auto count = [&](long n) {
+        const long expected = ParseNumber(rest, L"expect");
+        actual = std::to_wstring(n);
+        held = n == expected;
+    };
+    if (EqualsNoCase(what, L"state")) {
+        actual = StateText();
+        held = EqualsNoCase(actual, rest);
+    } else if (EqualsNoCase(what, L"log") || EqualsNoCase(what, L"no-log")) {
+        bool found = false;
+        for (const auto& l : LogLines()) found = found || l.find(rest) != std::wstring::npos;
+        held = EqualsNoCase(what, L"log") ? found : !found;
+        actual = found ? L"a line contains it" : L"no line contains it";
+    } else if (EqualsNoCase(what, L"errors")) {
+        long n = 0;
+        for (const auto& r : platform_.torvik.log()) n += r.level == 3 ? 1 : 0;
+        count(n);
+    } else if (EqualsNoCase(what, L"escaped")) {
+        count(static_cast<long>(host_->EscapedErrors().size()));
+    } else if (EqualsNoCase(what, L"references")) {
+        count(host_->ExternalReferences());
+    } else if (EqualsNoCase(what, L"tracked")) {
+        count(TrackedExplorers());
+    } else {
+        Fail(L"unknown expectation \"" + what + L"\" (state, log, no-log, errors, escaped, references, tracked)");
+    }
+    ++expectations_;
+    if (!held) {
+        ++failed_;
+        out_ << "  FAILED: expected " << Narrow(what) << " " << Narrow(rest) << "; actual: " << Narrow(actual)
+             << "\n";
+    }
+}
+
+}  // namespace brisko::tools

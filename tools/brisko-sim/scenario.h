@@ -1,0 +1,75 @@
+// Runs scenarios: the add-in in the simulated Outlook, driven one command a line.
+#pragma once
+
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addin/host/Connect.h"
+#include "platform/sim/sim_platform.h"
+#include "simhost/sim_outlook.h"
+
+namespace brisko::tools {
+
+// The scenario the program runs when it is given none.
+extern const char* const kDemoScenario;
+
+class ScenarioRunner {
+public:
+    explicit ScenarioRunner(std::ostream& out);
+    ~ScenarioRunner();
+    ScenarioRunner(const ScenarioRunner&) = delete;
+    ScenarioRunner& operator=(const ScenarioRunner&) = delete;
+
+    // 0: every line ran and every expectation held; 1: an expectation failed; 2: a bad line
+    // (the run stops there).
+    int Run(std::istream& in, const std::string& name);
+    int RunText(const std::string& text, const std::string& name);
+
+    sim::SimOutlook& Host() { return *host_; }
+    sim::SimPlatform& Platform() { return platform_; }
+    const std::shared_ptr<brisko::Connect>& Addin() const { return connect_; }
+    int FailedExpectations() const { return failed_; }
+
+private:
+    struct Window {
+        sim::SimObject* object = nullptr;
+        bool explorer = true;
+    };
+
+    void Execute(const std::vector<std::wstring>& words);
+    void NewHost(bool sample);
+    void Load(std::int32_t mode);
+    void StartupComplete();
+    void BeginShutdown();
+    void Disconnect(std::int32_t mode);
+    sim::SimFolder* Folder(const std::wstring& path) const;
+    Window& WindowNamed(const std::wstring& name);
+    sim::SimExplorer* ExplorerNamed(const std::wstring& name);
+    std::wstring NameWindow(sim::SimObject* window, bool explorer);
+    void PrintNewLog();
+    void PrintLog(bool errorsOnly);
+    void PrintState();
+    void Expect(const std::vector<std::wstring>& words);
+    std::wstring StateText() const;
+    int TrackedExplorers() const;
+    std::vector<std::wstring> LogLines() const;
+
+    std::ostream& out_;
+    sim::SimPlatform platform_;
+    std::unique_ptr<sim::SimOutlook> host_;
+    std::shared_ptr<brisko::Connect> connect_;
+    bool connectedOnce_ = false;
+    ConnectState last_ = ConnectState::Loaded;
+    std::map<std::wstring, Window> windows_;
+    int explorerCount_ = 0;
+    int inspectorCount_ = 0;
+    std::size_t printedLog_ = 0;
+    bool liveLog_ = true;
+    int failed_ = 0;
+    int expectations_ = 0;
+};
+
+}  // namespace brisko::tools
