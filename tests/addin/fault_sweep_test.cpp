@@ -92,7 +92,7 @@ TEST_P(FaultSweep, EveryFailingHostCallIsLoggedAndNothingLeaks) {
         ReleaseProcessObjects();
         const auto r = RunScenario(major, k);
         ASSERT_GE(r.trace.size(), k);
-        const std::wstring& failed = r.trace[k - 1];
+        const std::wstring& failed = r.trace[static_cast<std::size_t>(k - 1)];
         SCOPED_TRACE("call " + std::to_string(k) + ": " + ToUtf8(failed));
 
         EXPECT_TRUE(r.escaped.empty()) << ToUtf8(r.escaped.front().event) << " " << r.escaped.front().number;
