@@ -1,20 +1,28 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need. Idempotent: quick when nothing is missing.
+#   bootstrap.sh            everything: native toolchain, MinGW cross toolchain, Wine, Xvfb
+#   bootstrap.sh --native   the native toolchain only (g++, CMake, Ninja, GoogleTest, Benchmark)
 set -euo pipefail
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
-pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
-      g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb xauth)
+native_pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev)
+windows_pkgs=(g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb xauth)
+pkgs=("${native_pkgs[@]}")
+case "${1:-}" in
+  --native) ;;
+  "") pkgs+=("${windows_pkgs[@]}") ;;
+  *) echo "usage: $0 [--native]" >&2; exit 2 ;;
+esac
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${need[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 echo "bootstrap: installing ${need[*]}" >&2
 $SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" </dev/null >/dev/null
