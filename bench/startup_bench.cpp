@@ -12,30 +12,44 @@ namespace {
 
 using namespace brisko;
 
-// OnConnection, OnStartupComplete and the first explorer's Init, then shutdown outside the timing.
-void BM_StartUp(benchmark::State& state) {
-    const int major = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        sim::SimPlatform platform;
+// The sample mailbox with one explorer open, and an add-in object not yet connected.
+struct Session {
+    explicit Session(int major) : mailbox(sim::BuildSampleMailbox(host)) {
         platform.Install();
-        sim::SimOutlook host;
-        auto mb = sim::BuildSampleMailbox(host);
         host.SetMajorVersion(major);
-        host.AddExplorerAtStartup(mb.inbox);
-        auto connect = std::make_shared<Connect>();
-        Array custom;
-        state.ResumeTiming();
-
+        host.AddExplorerAtStartup(mailbox.inbox);
+    }
+    void Start() {
         connect->OnConnection(host.ApplicationObject(), ext_cm_Startup, nullptr, custom);
         connect->OnStartupComplete(custom);
-        benchmark::DoNotOptimize(connect->State());
-
-        state.PauseTiming();
+    }
+    ~Session() {
         connect->OnBeginShutdown(custom);
         connect->OnDisconnection(ext_dm_HostShutdown, custom);
         connect.reset();
         ReleaseProcessObjects();
+    }
+
+    sim::SimPlatform platform;
+    sim::SimOutlook host;
+    sim::SampleMailbox mailbox;
+    std::shared_ptr<brisko::Connect> connect = std::make_shared<brisko::Connect>();
+    Array custom;
+};
+
+
+// OnConnection, OnStartupComplete and the first explorer's Init; shutdown outside the timing.
+void BM_StartUp(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto session = std::make_unique<Session>(static_cast<int>(state.range(0)));
+        state.ResumeTiming();
+
+        session->Start();
+        benchmark::DoNotOptimize(session->connect->State());
+
+        state.PauseTiming();
+        session.reset();
         state.ResumeTiming();
     }
 }
@@ -43,29 +57,15 @@ BENCHMARK(BM_StartUp)->Arg(11)->Arg(14);
 
 // A second explorer opened, activated, selected in and closed while the add-in runs.
 void BM_ExplorerCycle(benchmark::State& state) {
-    const int major = static_cast<int>(state.range(0));
-    sim::SimPlatform platform;
-    platform.Install();
-    sim::SimOutlook host;
-    auto mb = sim::BuildSampleMailbox(host);
-    host.SetMajorVersion(major);
-    host.AddExplorerAtStartup(mb.inbox);
-    auto connect = std::make_shared<Connect>();
-    Array custom;
-    connect->OnConnection(host.ApplicationObject(), ext_cm_Startup, nullptr, custom);
-    connect->OnStartupComplete(custom);
+    Session session(static_cast<int>(state.range(0)));
+    session.Start();
+    auto& host = session.host;
     for (auto _ : state) {
-        auto* e = host.OpenExplorer(mb.calendar);
+        auto* e = host.OpenExplorer(session.mailbox.calendar);
         host.ActivateExplorer(e);
         host.Select(e, {});
         host.CloseExplorer(e);
     }
-    // The log grows with every cycle; keep it from dominating memory.
-    state.counters["log records"] = static_cast<double>(platform.torvik.log().size());
-    connect->OnBeginShutdown(custom);
-    connect->OnDisconnection(ext_dm_HostShutdown, custom);
-    connect.reset();
-    ReleaseProcessObjects();
 }
 BENCHMARK(BM_ExplorerCycle)->Arg(11)->Arg(14);
 
