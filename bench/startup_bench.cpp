@@ -37,7 +37,6 @@ struct Session {
     Array custom;
 };
 
-
 // OnConnection, OnStartupComplete and the first explorer's Init; shutdown outside the timing.
 void BM_StartUp(benchmark::State& state) {
     for (auto _ : state) {
