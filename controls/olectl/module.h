@@ -1,0 +1,52 @@
+// The server module: its instance handle, the object and lock counts behind
+// DllCanUnloadNow, its path and its type library.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
+#include "com.h"
+
+namespace olectl::module {
+
+void SetInstance(HINSTANCE instance) noexcept;
+HINSTANCE Instance() noexcept;
+
+void AddObject() noexcept;
+void ReleaseObject() noexcept;
+void Lock() noexcept;
+void Unlock() noexcept;
+// No object and no lock alive.
+bool CanUnload() noexcept;
+long ObjectCount() noexcept;
+
+// Full path of the module; ERROR_INSUFFICIENT_BUFFER (as an HRESULT) when it
+// does not fit in MAX_PATH characters.
+HRESULT Path(std::wstring& path);
+
+// The module's embedded type library (TYPELIB 1), loaded on first use and
+// kept while objects of the module are alive.
+HRESULT TypeLib(ComPtr<ITypeLib>& lib) noexcept;
+HRESULT TypeInfoOf(REFGUID guid, ComPtr<ITypeInfo>& info) noexcept;
+
+// Registers or unregisters the embedded type library.
+HRESULT RegisterTypeLib() noexcept;
+HRESULT UnregisterTypeLib() noexcept;
+
+}  // namespace olectl::module
+
+namespace olectl {
+
+// Base of every COM object the module hands out: counts it for
+// DllCanUnloadNow.
+class ModuleObject {
+ public:
+  ModuleObject() noexcept { module::AddObject(); }
+  ModuleObject(const ModuleObject&) = delete;
+  ModuleObject& operator=(const ModuleObject&) = delete;
+  ~ModuleObject() { module::ReleaseObject(); }
+};
+
+}  // namespace olectl

@@ -1,0 +1,14 @@
+// Resource identifiers of Kelvane.dll.
+#pragma once
+
+#define IDS_PROJNAME 100
+#define IDR_KELVANE 101
+#define IDB_SYSMONTHCAL32 102
+#define IDR_SYSMONTHCAL32 103
+#define IDB_SYSDATETIMEPICK32 104
+#define IDR_SYSDATETIMEPICK32 105
+#define IDB_PRIORITYBAR 108
+#define IDR_PRIORITYBAR 109
+#define IDB_EDITBOX 115
+#define IDR_EDITBOX 116
+#define IDB_PRIORITY_IMAGES 201
