@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "addin/host/COptions.h"
 #include "addin/host/CTorvik.h"
 #include "addin/host/globals.h"
 #include "automation/error.h"
@@ -96,8 +97,9 @@ void MakeWindowTopmost(std::uintptr_t window) {
 
 std::wstring TorvikLangIdCallback() {
     try {
-        return Services().langIdOption();
+        return Options().LangID();
     } catch (...) {
+        Err().Clear();
         return {};
     }
 }

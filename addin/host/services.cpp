@@ -51,7 +51,6 @@ AddinServices DefaultServices() {
     s.newInspectorsTracker = [] { return std::make_shared<PendingInspectorsTracker>(); };
     s.newExplorerMenu = [] { return std::make_shared<PendingExplorerMenu>(); };
     s.newContextMenuEvents = [] { return std::make_shared<PendingContextMenuEvents>(); };
-    s.langIdOption = [] { return std::wstring(L"EN"); };
     s.currentUserEmail = [] { return std::wstring(); };
     return s;
 }

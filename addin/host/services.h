@@ -86,8 +86,7 @@ struct AddinServices {
     std::function<std::shared_ptr<IInspectorsTracker>()> newInspectorsTracker;
     std::function<std::shared_ptr<IExplorerMenu>()> newExplorerMenu;
     std::function<std::shared_ptr<IContextMenuEvents>()> newContextMenuEvents;
-    // The LangID option and the current user's address, for the support library's callbacks.
-    std::function<std::wstring()> langIdOption;
+    // The current user's address, for the support library's callback.
     std::function<std::wstring()> currentUserEmail;
 };
 

@@ -185,6 +185,7 @@ std::wstring Cp1252::FromAnsi(std::string_view text) {
 void SimPlatform::Install() {
     Platform p;
     p.torvik = &torvik;
+    p.registry = &registry;
     p.handles = &handles;
     p.desktop = &desktop;
     p.clock = &clock;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_registry.h"
 
 namespace brisko::sim {
 
@@ -145,6 +146,7 @@ struct SimPlatform {
     SimClock clock;
     Cp1252 codePage;
     SimTorvik torvik{codePage, handles};
+    SimRegistry registry;
     std::uint32_t moduleHandle = 0x10000000;
 
     // Installs this platform as the current one, keeping the add-in's callback routines.

@@ -67,7 +67,7 @@ TEST_F(InitRecord, CallbacksAnswerFromTheOptionsAndTheLanguage) {
         std::wstring Item(const std::wstring& key) override { return L"text of " + key; }
     };
     Services().newLanguage = [] { return std::make_shared<Lang>(); };
-    Services().langIdOption = [] { return std::wstring(L"DE"); };
+    platform.registry.PresetString("HKCU\\Software\\Corvant\\Brisko", "LANG", "DE");
     Services().currentUserEmail = [] { return std::wstring(L"anna.berg@example.com"); };
     auto connect = std::make_shared<Connect>();
     Array custom;

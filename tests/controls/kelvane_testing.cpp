@@ -71,4 +71,46 @@ void PumpMessages() {
   }
 }
 
+namespace {
+SentMessages* g_recorder = nullptr;
+}
+
+SentMessages::SentMessages() {
+  g_recorder = this;
+  hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &SentMessages::Hook, nullptr, GetCurrentThreadId());
+  if (!hook_) throw std::runtime_error("SetWindowsHookEx failed");
+}
+
+SentMessages::~SentMessages() {
+  UnhookWindowsHookEx(hook_);
+  g_recorder = nullptr;
+}
+
+LRESULT CALLBACK SentMessages::Hook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && g_recorder) {
+    const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    UINT notify = 0;
+    if (cwp->message == WM_NOTIFY && cwp->lParam) notify = reinterpret_cast<const NMHDR*>(cwp->lParam)->code;
+    try {
+      g_recorder->sent_.push_back(Sent{cwp->hwnd, cwp->message, cwp->wParam, cwp->lParam, notify});
+    } catch (...) {
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+std::vector<SentMessages::Sent> SentMessages::Of(UINT message) const {
+  std::vector<Sent> out;
+  for (const Sent& s : sent_)
+    if (s.message == message) out.push_back(s);
+  return out;
+}
+
+int SentMessages::CountNotify(HWND to, UINT code) const {
+  int n = 0;
+  for (const Sent& s : sent_)
+    if (s.message == WM_NOTIFY && s.hwnd == to && s.notify_code == code) ++n;
+  return n;
+}
+
 }  // namespace kelvane_test

@@ -1,15 +1,14 @@
-// Shared helpers of the Kelvane tests: the library loaded from beside the
-// test program, COM set-up, registry reads.
+// Shared helpers of the Kelvane tests, the screenshot and the benchmark: the
+// library loaded from beside the program, registry reads, message pumping.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
 
-#include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "kelvane.h"
 #include "olectl/com.h"
@@ -48,13 +47,6 @@ class Library {
   HRESULT(STDAPICALLTYPE* unregister_)() = nullptr;
 };
 
-// OLE for the length of a test.
-class OleTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(S_OK, OleInitialize(nullptr)); }
-  void TearDown() override { OleUninitialize(); }
-};
-
 std::wstring GuidString(REFGUID guid);
 // A string value (nullptr name: the default value), or nothing when the key
 // or the value is missing.
@@ -65,5 +57,29 @@ std::wstring Lower(std::wstring s);
 
 // Pumps the thread's messages that are waiting now.
 void PumpMessages();
+
+// Records the messages sent (SendMessage) to windows of this thread while it
+// lives: message, wParam, lParam and, for WM_NOTIFY, the notification code.
+class SentMessages {
+ public:
+  struct Sent {
+    HWND hwnd;
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+    UINT notify_code;
+  };
+  SentMessages();
+  SentMessages(const SentMessages&) = delete;
+  SentMessages& operator=(const SentMessages&) = delete;
+  ~SentMessages();
+  std::vector<Sent> Of(UINT message) const;
+  int CountNotify(HWND to, UINT code) const;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam);
+  HHOOK hook_ = nullptr;
+  std::vector<Sent> sent_;
+};
 
 }  // namespace kelvane_test

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "kelvane_testing.h"
+#include "ole_test.h"
 
 namespace kelvane_test {
 namespace {
