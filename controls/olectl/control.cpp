@@ -28,15 +28,26 @@ HRESULT WriteExact(IStream* stream, const void* buffer, ULONG size) {
   return put == size ? S_OK : STG_E_WRITEFAULT;
 }
 
-// Bytes a value of type vt takes after its type word (BSTR: the length word).
-ULONG FixedSize(VARTYPE vt) {
+// Bytes a fixed-size value of type vt takes after its type word; 0 for
+// types the layout has no fixed size for.
+ULONG ValueSize(VARTYPE vt) {
   switch (vt) {
-    case VT_BOOL: return sizeof(VARIANT_BOOL);
+    case VT_I1:
+    case VT_UI1: return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL: return 2;
     case VT_I4:
-    case VT_INT: return 4;
+    case VT_UI4:
+    case VT_R4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR: return 4;
+    case VT_R8:
+    case VT_CY:
     case VT_DATE:
-    case VT_R8: return 8;
-    case VT_BSTR: return sizeof(ULONG);
+    case VT_I8:
+    case VT_UI8: return 8;
     default: return 0;
   }
 }
@@ -821,9 +832,10 @@ STDMETHODIMP ControlBase::EnumDAdvise(IEnumSTATDATA** advise) {
 // --- Persistence ---------------------------------------------------------------------
 //
 // Stream layout: a DWORD version (0x0300), then per property of the map its
-// VARTYPE word and value: VARIANT_BOOL (2 bytes), 32-bit integer, DATE
-// (8 bytes), or a BSTR as a ULONG byte count including the terminator (0 for
-// a null string) followed by the characters and the terminator.
+// VARTYPE word and value: fixed-size values in their own size (VARIANT_BOOL
+// 2 bytes, 32-bit integer 4, DATE 8), a BSTR as a ULONG byte count
+// including the terminator (0 for a null string) followed by the characters
+// and the terminator. Values of another type are converted on loading.
 
 STDMETHODIMP ControlBase::GetClassID(CLSID* clsid) {
   if (!clsid) return E_POINTER;
@@ -850,34 +862,25 @@ HRESULT ControlBase::ReadProperty(IStream* stream, const PersistedProperty& prop
   VARTYPE vt = VT_EMPTY;
   HRESULT hr = ReadExact(stream, &vt, sizeof(vt));
   if (FAILED(hr)) return hr;
-  switch (vt) {
-    case VT_BOOL:
-      hr = ReadExact(stream, &value.boolVal, sizeof(value.boolVal));
-      break;
-    case VT_I4:
-    case VT_INT:
-      hr = ReadExact(stream, &value.lVal, sizeof(value.lVal));
-      break;
-    case VT_DATE:
-    case VT_R8:
-      hr = ReadExact(stream, &value.dblVal, sizeof(value.dblVal));
-      break;
-    case VT_BSTR: {
-      ULONG bytes = 0;
-      hr = ReadExact(stream, &bytes, sizeof(bytes));
-      if (FAILED(hr)) return hr;
-      value.bstrVal = nullptr;
-      if (bytes == 0) break;
+  if (vt == VT_BSTR) {
+    ULONG bytes = 0;
+    hr = ReadExact(stream, &bytes, sizeof(bytes));
+    if (FAILED(hr)) return hr;
+    value.bstrVal = nullptr;
+    if (bytes != 0) {
       if (bytes % sizeof(wchar_t) != 0 || bytes > kMaxStringBytes) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
       std::vector<wchar_t> text(bytes / sizeof(wchar_t));
       hr = ReadExact(stream, text.data(), bytes);
       if (FAILED(hr)) return hr;
       // The last character is the terminator.
       value.bstrVal = Bstr(text.data(), static_cast<UINT>(text.size() - 1)).Detach();
-      break;
     }
-    default:
-      return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  } else {
+    // Fixed-size values as other writers of this layout store them.
+    const ULONG size = ValueSize(vt);
+    if (size == 0) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    value.llVal = 0;
+    hr = ReadExact(stream, &value.llVal, size);
   }
   if (FAILED(hr)) return hr;
   value.vt = vt;
@@ -895,21 +898,15 @@ HRESULT ControlBase::WriteProperty(IStream* stream, const PersistedProperty& pro
   const VARTYPE vt = value->vt;
   hr = WriteExact(stream, &vt, sizeof(vt));
   if (FAILED(hr)) return hr;
-  switch (vt) {
-    case VT_BOOL: return WriteExact(stream, &value->boolVal, sizeof(value->boolVal));
-    case VT_I4:
-    case VT_INT: return WriteExact(stream, &value->lVal, sizeof(value->lVal));
-    case VT_DATE:
-    case VT_R8: return WriteExact(stream, &value->dblVal, sizeof(value->dblVal));
-    case VT_BSTR: {
-      const ULONG bytes = value->bstrVal ? SysStringByteLen(value->bstrVal) + sizeof(wchar_t) : 0;
-      hr = WriteExact(stream, &bytes, sizeof(bytes));
-      if (FAILED(hr) || bytes == 0) return hr;
-      return WriteExact(stream, value->bstrVal, bytes);
-    }
-    default:
-      return DISP_E_TYPEMISMATCH;
+  if (vt == VT_BSTR) {
+    const ULONG bytes = value->bstrVal ? SysStringByteLen(value->bstrVal) + sizeof(wchar_t) : 0;
+    hr = WriteExact(stream, &bytes, sizeof(bytes));
+    if (FAILED(hr) || bytes == 0) return hr;
+    return WriteExact(stream, value->bstrVal, bytes);
   }
+  const ULONG size = ValueSize(vt);
+  if (size == 0) return DISP_E_TYPEMISMATCH;
+  return WriteExact(stream, &value->llVal, size);
 }
 
 STDMETHODIMP ControlBase::Load(IStream* stream) {
@@ -961,8 +958,13 @@ STDMETHODIMP ControlBase::GetSizeMax(ULARGE_INTEGER* size) {
       Variant value;
       HRESULT hr = GetProperty(prop, *value.Get());
       if (FAILED(hr)) return hr;
-      total += sizeof(VARTYPE) + FixedSize(value->vt);
-      if (value->vt == VT_BSTR && value->bstrVal) total += SysStringByteLen(value->bstrVal) + sizeof(wchar_t);
+      total += sizeof(VARTYPE);
+      if (value->vt == VT_BSTR) {
+        total += sizeof(ULONG);
+        if (value->bstrVal) total += SysStringByteLen(value->bstrVal) + sizeof(wchar_t);
+      } else {
+        total += ValueSize(value->vt);
+      }
     }
     size->QuadPart = total;
     return S_OK;
