@@ -63,6 +63,7 @@ struct TorvikCallbackRoutines {
 };
 
 class Registry;
+class Files;
 
 struct Platform {
     TorvikLoader* torvik = nullptr;
@@ -71,6 +72,8 @@ struct Platform {
     Desktop* desktop = nullptr;
     Clock* clock = nullptr;
     CodePage* codePage = nullptr;
+    Files* files = nullptr;
+    std::wstring moduleFolder;  // the folder of the add-in library, without a trailing "\"
     std::uint32_t moduleHandle = 0;  // the add-in module's instance handle
     TorvikCallbackRoutines callbacks;
 };

@@ -4,6 +4,12 @@
 #include <cstring>
 
 #include "automation/error.h"
+#include "automation/text.h"
+#ifdef _WIN32
+#include "platform/win/win_files.h"
+#else
+#include "platform/sim/sim_files.h"
+#endif
 
 namespace brisko::sim {
 
@@ -191,8 +197,32 @@ void SimPlatform::Install() {
     p.clock = &clock;
     p.codePage = &codePage;
     p.moduleHandle = moduleHandle;
+    p.files = files.get();
+    p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);
+}
+
+std::unique_ptr<Files> SimPlatform::MakeFiles() {
+#ifdef _WIN32
+    return std::make_unique<win::WinFiles>();
+#else
+    return std::make_unique<SimFiles>();
+#endif
+}
+
+std::wstring SimPlatform::DefaultModuleFolder() {
+#ifdef BRISKO_SIM_MODULE_FOLDER
+    std::wstring folder = FromUtf8(BRISKO_SIM_MODULE_FOLDER);
+#ifdef _WIN32
+    for (auto& c : folder) {
+        if (c == L'/') c = L'\\';
+    }
+#endif
+    return folder;
+#else
+    return {};
+#endif
 }
 
 }  // namespace brisko::sim

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_registry.h"
 
@@ -148,6 +149,13 @@ struct SimPlatform {
     SimTorvik torvik{codePage, handles};
     SimRegistry registry;
     std::uint32_t moduleHandle = 0x10000000;
+    // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
+    // holds the shipped language files, as the add-in library's folder.
+    std::unique_ptr<Files> files = MakeFiles();
+    std::wstring moduleFolder = DefaultModuleFolder();
+
+    static std::unique_ptr<Files> MakeFiles();
+    static std::wstring DefaultModuleFolder();
 
     // Installs this platform as the current one, keeping the add-in's callback routines.
     void Install();
