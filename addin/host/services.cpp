@@ -3,18 +3,13 @@
 #include <algorithm>
 
 #include "addin/host/error_discipline.h"
+#include "addin/lang/CLang.h"
 
 namespace brisko {
 
 namespace {
 
 // Stand-ins until their subsystems arrive: they keep the documented neutral results.
-class PendingLanguage : public ILanguage {
-public:
-    void InitEx(const std::wstring&) override {}
-    std::wstring Item(const std::wstring& key) override { return key; }
-};
-
 class PendingRecentFolders : public IRecentFolders {
 public:
     void Init(const std::wstring&) override {}
@@ -46,7 +41,7 @@ public:
 
 AddinServices DefaultServices() {
     AddinServices s;
-    s.newLanguage = [] { return std::make_shared<PendingLanguage>(); };
+    s.newLanguage = [] { return std::make_shared<CLangService>(); };
     s.newRecentFolders = [] { return std::make_shared<PendingRecentFolders>(); };
     s.newInspectorsTracker = [] { return std::make_shared<PendingInspectorsTracker>(); };
     s.newExplorerMenu = [] { return std::make_shared<PendingExplorerMenu>(); };

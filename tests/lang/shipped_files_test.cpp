@@ -1,0 +1,154 @@
+// The language files we ship, as they lie beside the add-in library.
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "addin/forms/quick_designs.h"
+#include "addin/lang/CLang.h"
+#include "addin/lang/lang_keys.h"
+#include "automation/text.h"
+#include "tests/lang/lang_fixture.h"
+
+namespace brisko::testing {
+namespace {
+
+using Strings = std::vector<std::wstring>;
+
+class ShippedFilesTest : public LangTest {
+protected:
+    void SetUp() override {
+        LangTest::SetUp();
+        install = sim::SimPlatform::DefaultModuleFolder();
+    }
+    std::wstring Shipped(const wchar_t* name) const { return install + L"\\" + name; }
+    // Loads a shipped file; no message may be logged.
+    void Load(CLang& lang, const wchar_t* name) {
+        ASSERT_TRUE(lang.Init(Shipped(name), L"Brisko")) << ToUtf8(Shipped(name));
+        EXPECT_TRUE(platform.torvik.log().empty());
+    }
+    std::set<std::wstring> TextKeys(const CLang& lang) {
+        std::set<std::wstring> keys;
+        for (const auto& [section, list] : lang.Sections()) {
+            if (section.rfind(L"frm", 0) != 0) keys.insert(list.begin(), list.end());
+        }
+        return keys;
+    }
+
+    std::wstring install;
+};
+
+TEST_F(ShippedFilesTest, BothLanguagesHaveEveryKeyAndNoOther) {
+    std::set<std::wstring> system;
+    for (const auto& k : SystemLangKeys()) system.insert(LowerCase(k.key));
+    ASSERT_EQ(system.size(), 44u);
+    for (const wchar_t* name : {L"English.lng", L"Deutsch.lng"}) {
+        SCOPED_TRACE(ToUtf8(name));
+        CLang lang{LangSettings{}};
+        Load(lang, name);
+        EXPECT_EQ(TextKeys(lang), system);
+        // Every text is well-formed and has as many placeholders as its callers fill.
+        for (const auto& k : SystemLangKeys()) {
+            const std::wstring text = lang.Item(k.key);
+            std::size_t placeholders = 0;
+            for (std::size_t at = text.find(L"%s"); at != std::wstring::npos; at = text.find(L"%s", at + 2)) ++placeholders;
+            EXPECT_EQ(placeholders, static_cast<std::size_t>(k.arguments)) << ToUtf8(k.key);
+            EXPECT_FALSE(text.empty()) << ToUtf8(k.key);
+            if (k.arguments == 1) {
+                EXPECT_EQ(lang.Item(k.key, {Value(L"Inbox")}).find(L"%"), std::wstring::npos);
+            }
+        }
+        const std::wstring duration = lang.Item(L"LID_DURATION_FORMAT");
+        ASSERT_EQ(std::count(duration.begin(), duration.end(), L'|'), 3);
+        for (const wchar_t* p : {L"%w", L"%d", L"%h", L"%m"}) EXPECT_NE(duration.find(p), std::wstring::npos);
+        EXPECT_LT(duration.find(L"%w"), duration.find(L"%d"));
+        EXPECT_LT(duration.find(L"%h"), duration.find(L"%m"));
+        EXPECT_NE(lang.Item(L"LID_DURATION_FORMAT2").find(L"%h"), std::wstring::npos);
+        EXPECT_TRUE(platform.torvik.log().empty());
+    }
+}
+
+TEST_F(ShippedFilesTest, OneIsUtf8TheOtherTheSystemCodePage) {
+    const std::string en = ReadBytes(fs::path(install) / "English.lng");
+    const std::string de = ReadBytes(fs::path(install) / "Deutsch.lng");
+    EXPECT_EQ(en.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_NE(de.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_NE(de.find("\xFC"), std::string::npos);  // "ü" as one Windows-1252 byte
+    CLang lang{LangSettings{}};
+    Load(lang, L"Deutsch.lng");
+    EXPECT_EQ(lang.Item(L"LID_VI_FILE_DESCRIPTION"), L"Brisko f\u00FCr Outlook");
+    EXPECT_EQ(lang.Item(L"LID_MSGBOX_RFOLDER_NOT_FOUND", {Value(L"Inbox")}).substr(0, 24),
+              L"Der Ordner \u201EInbox\u201C wurde");
+    Load(lang, L"English.lng");
+    EXPECT_EQ(lang.Item(L"LID_VI_LEGAL_COPYRIGHT").substr(0, 11), L"Copyright \u00A9");
+    EXPECT_EQ(lang.LangName(), L"English");
+}
+
+TEST_F(ShippedFilesTest, FormSectionsFitTheDialogs) {
+    for (const wchar_t* name : {L"English.lng", L"Deutsch.lng"}) {
+        SCOPED_TRACE(ToUtf8(name));
+        CLang lang{LangSettings{}};
+        Load(lang, name);
+        for (const auto& form : {forms::MakeQuickTaskDesign(), forms::MakeQuickAppointmentDesign()}) {
+            lang.LocalizeForm(form);
+            EXPECT_TRUE(platform.torvik.log().empty()) << ToUtf8(form->Name());
+        }
+    }
+    // The English sections carry exactly the design captions and tooltips.
+    CLang lang{LangSettings{}};
+    Load(lang, L"English.lng");
+    for (const auto& form : {forms::MakeQuickTaskDesign(), forms::MakeQuickAppointmentDesign()}) {
+        SCOPED_TRACE(ToUtf8(form->Name()));
+        CLang dumper{LangSettings{}};
+        Write("d.lng", CrLfLines({"[version]", "signature=\"Corvant.LangLngFile\"", "lang=\"d\"", "langid=\"D\"", "[Brisko]",
+                                  "globals=\"t\"", "forms=\"x\"", "dumpforms=\"3\"", "[Brisko.t]", "[Brisko.x]"}));
+        ClearLog();
+        ASSERT_TRUE(dumper.Init(PathOf("d.lng"), L"Brisko"));
+        dumper.DumpForm(form);
+        LangValues dumped, shipped;
+        const std::wstring section = L"Brisko." + form->Name();
+        ASSERT_TRUE(lang.ReadSection(Folder() + L"\\Dump\\" + form->Name() + L".txt", section, dumped, L"", nullptr));
+        ASSERT_TRUE(lang.ReadSection(Shipped(L"English.lng"), section, shipped, L"", nullptr));
+        // Empty design captions (text boxes, links filled at run time) stay out of the file.
+        EXPECT_EQ(dumped, shipped);
+    }
+}
+
+TEST_F(ShippedFilesTest, SwitchingLanguages) {
+    auto p = CurrentPlatform();
+    p.moduleFolder = install;
+    SetPlatform(p);
+    std::wstring file;
+    LangSettings s;
+    s.langId = [] { return std::wstring(L"DE"); };
+    s.langFile = [&] { return file; };
+    s.setLangFile = [&](const std::wstring& v) { file = v; };
+    CLang lang(s);
+    ASSERT_TRUE(lang.InitEx(L"Brisko"));
+    EXPECT_EQ(file, L"Deutsch.lng");
+    EXPECT_EQ(lang.Item(L"LID_RIBBON_BTN_HELP"), L"Hilfe");
+    auto task = forms::MakeQuickTaskDesign();
+    lang.LocalizeForm(task);
+    EXPECT_EQ(task->Property(L"Caption").AsString(), L"Brisko - Aufgabe");
+    s.langId = [] { return std::wstring(L"EN"); };
+    CLang english(s);
+    ASSERT_TRUE(english.InitEx(L"Brisko"));
+    EXPECT_EQ(file, L"English.lng");
+    english.LocalizeForm(task);
+    EXPECT_EQ(task->Controls()->Find(L"btnEditTask")->Property(L"ToolTipText").AsString(), L"Open Task for editing");
+}
+
+TEST_F(ShippedFilesTest, TheConnectionCreatesTheEngine) {
+    auto p = CurrentPlatform();
+    p.moduleFolder = install;
+    SetPlatform(p);
+    g_oLang = DefaultServices().newLanguage();
+    g_oLang->InitEx(L"Brisko");
+    ASSERT_NE(Lang(), nullptr);
+    EXPECT_TRUE(std::static_pointer_cast<CLangService>(g_oLang)->Loaded());
+    EXPECT_EQ(Lang()->LangID(), L"EN");
+    EXPECT_EQ(g_oLang->Item(L"LID_RIBBON_BTN_ABOUT"), L"About");
+}
+
+}  // namespace
+}  // namespace brisko::testing
