@@ -5,10 +5,12 @@
 #include <ostream>
 #include <sstream>
 
+#include "addin/host/COptions.h"
 #include "addin/host/globals.h"
 #include "addin/host/services.h"
 #include "automation/error.h"
 #include "automation/text.h"
+#include "platform/registry.h"
 #include "simhost/objects.h"
 #include "simhost/sample_mailbox.h"
 
@@ -189,7 +191,24 @@ int ScenarioRunner::Run(std::istream& in, const std::string& name) {
         if (first == std::wstring::npos || line[first] == L'#') continue;
         out_ << "> " << Narrow(line.substr(first)) << "\n";
         try {
-            Execute(Tokenize(line));
+            auto words = Tokenize(line);
+            // A command ending in "<<" takes the lines up to a line "." as its last argument.
+            if (!words.empty() && words.back() == L"<<") {
+                std::wstring block;
+                bool ended = false;
+                while (std::getline(in, raw)) {
+                    ++lineNo;
+                    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+                    if (raw == ".") {
+                        ended = true;
+                        break;
+                    }
+                    block += FromUtf8(raw) + L"\n";
+                }
+                if (!ended) Fail(L"the listing after \"<<\" has no closing line \".\"");
+                words.back() = block;
+            }
+            Execute(words);
         } catch (const ScenarioError& e) {
             out_ << name << ":" << lineNo << ": " << Narrow(e.message) << "\n";
             return 2;
@@ -441,11 +460,12 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         else if (EqualsNoCase(w[1], L"quiet")) liveLog_ = false;
         else Fail(L"usage: log live|quiet");
     } else if (is(L"print")) {
-        ExpectCount(w, 2, L"print log|errors|state|windows|references");
+        ExpectCount(w, 2, L"print log|errors|state|options|windows|references");
         const auto& what = w[1];
         if (EqualsNoCase(what, L"log")) PrintLog(false);
         else if (EqualsNoCase(what, L"errors")) PrintLog(true);
         else if (EqualsNoCase(what, L"state")) PrintState();
+        else if (EqualsNoCase(what, L"options")) PrintOptions();
         else if (EqualsNoCase(what, L"windows")) {
             for (const auto& [n, win] : windows_) {
                 out_ << "  " << Narrow(n) << "  " << (win.object->Vanished() ? "closed" : "open") << "  "
@@ -456,7 +476,60 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
             const auto text = host_->DescribeExternalReferences();
             if (!text.empty()) out_ << Narrow(text) << "\n";
         } else {
-            Fail(L"usage: print log|errors|state|windows|references");
+            Fail(L"usage: print log|errors|state|options|windows|references");
+        }
+    } else if (is(L"registry")) {
+        const auto& what = arg(1);
+        if (EqualsNoCase(what, L"set")) {
+            ExpectCount(w, 6, L"registry set <key path> <value name> sz|expand|dword <data>");
+            bool ok = false;
+            const std::string path = Narrow(w[2]);
+            const std::string name = Narrow(w[3]);
+            if (EqualsNoCase(w[4], L"sz")) {
+                ok = platform_.registry.PresetString(path, name, platform_.codePage.ToAnsi(w[5]));
+            } else if (EqualsNoCase(w[4], L"expand")) {
+                std::string data = platform_.codePage.ToAnsi(w[5]);
+                data.push_back('\0');
+                ok = platform_.registry.Preset(path, name, reg::ExpandSz, data);
+            } else if (EqualsNoCase(w[4], L"dword")) {
+                ok = platform_.registry.PresetDword(path, name,
+                                                    static_cast<std::uint32_t>(ParseNumber(w[5], L"registry set")));
+            } else {
+                Fail(L"registry set: the type is sz, expand or dword");
+            }
+            if (!ok) Fail(L"registry set: the registry refused \"" + w[2] + L"\" (a path begins with HKCU, HKLM or HKCR)");
+        } else if (EqualsNoCase(what, L"dump")) {
+            ExpectCount(w, 3, L"registry dump <key path>");
+            const auto text = platform_.registry.Dump(Narrow(w[2]));
+            out_ << (text.empty() ? std::string("  (no such key)\n") : text);
+        } else {
+            Fail(L"usage: registry set <key path> <name> sz|expand|dword <data> | registry dump <key path>");
+        }
+    } else if (is(L"option")) {
+        // Writes a setting through the options, as the dialogs do.
+        const auto& o = Options();
+        const auto& name = arg(1);
+        if (EqualsNoCase(name, L"LangID") || EqualsNoCase(name, L"LangFile")) {
+            ExpectCount(w, 3, L"option LangID|LangFile <text>");
+            if (EqualsNoCase(name, L"LangID")) o.SetLangID(w[2]);
+            else o.SetLangFile(w[2]);
+        } else if (EqualsNoCase(name, L"LastUsed_Button") || EqualsNoCase(name, L"LastUsed_MailAction") ||
+                   EqualsNoCase(name, L"LastUsed_AttachMail")) {
+            ExpectCount(w, 4, L"option LastUsed_Button|LastUsed_MailAction|LastUsed_AttachMail <dialog> <value>");
+            const auto n = static_cast<std::int32_t>(ParseNumber(w[2], L"option"));
+            if (EqualsNoCase(name, L"LastUsed_AttachMail")) {
+                if (!EqualsNoCase(w[3], L"true") && !EqualsNoCase(w[3], L"false")) {
+                    Fail(L"option LastUsed_AttachMail: the value is true or false");
+                }
+                o.SetLastUsed_AttachMail(n, EqualsNoCase(w[3], L"true"));
+            } else {
+                const auto v = static_cast<std::int32_t>(ParseNumber(w[3], L"option"));
+                if (EqualsNoCase(name, L"LastUsed_Button")) o.SetLastUsed_Button(n, v);
+                else o.SetLastUsed_MailAction(n, v);
+            }
+        } else {
+            Fail(L"unknown option \"" + name + L"\" (LangID, LangFile, LastUsed_Button, LastUsed_MailAction, "
+                 L"LastUsed_AttachMail)");
         }
     } else if (is(L"expect")) {
         Expect(w);
@@ -498,6 +571,18 @@ void ScenarioRunner::PrintLog(bool errorsOnly) {
     printedLog_ = platform_.torvik.log().size();
 }
 
+void ScenarioRunner::PrintOptions() {
+    const auto& o = Options();
+    out_ << "  mailbox key: " << Narrow(o.GetRegPath(false)) << "\n";
+    out_ << "  LangID: " << Narrow(o.LangID()) << "\n";
+    out_ << "  LangFile: " << Narrow(o.LangFile()) << "\n";
+    for (int n : {3, 1}) {
+        out_ << "  dialog " << n << ": LastUsed_Button " << o.LastUsed_Button(n) << ", LastUsed_MailAction "
+             << o.LastUsed_MailAction(n) << ", LastUsed_AttachMail " << (o.LastUsed_AttachMail(n) ? "true" : "false")
+             << "\n";
+    }
+}
+
 void ScenarioRunner::PrintState() {
     out_ << "  state: " << Narrow(StateText()) << "\n";
     out_ << "  host: Outlook " << Narrow(host_->Version()) << ", " << host_->OpenExplorers().size()
@@ -536,8 +621,15 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         count(host_->ExternalReferences());
     } else if (EqualsNoCase(what, L"tracked")) {
         count(TrackedExplorers());
+    } else if (EqualsNoCase(what, L"registry")) {
+        if (w.size() != 4) Fail(L"usage: expect registry <key path> <<   (the listing, then a line \".\")");
+        actual = FromUtf8(platform_.registry.Dump(Narrow(w[2])));
+        held = actual == w[3];
+        rest = w[2];
+        if (!held) actual = L"\n" + actual;
     } else {
-        Fail(L"unknown expectation \"" + what + L"\" (state, log, no-log, errors, escaped, references, tracked)");
+        Fail(L"unknown expectation \"" + what +
+             L"\" (state, log, no-log, errors, escaped, references, tracked, registry)");
     }
     ++expectations_;
     if (!held) {

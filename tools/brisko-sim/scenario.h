@@ -52,6 +52,7 @@ private:
     void PrintNewLog();
     void PrintLog(bool errorsOnly);
     void PrintState();
+    void PrintOptions();
     void Expect(const std::vector<std::wstring>& words);
     std::wstring StateText() const;
     int TrackedExplorers() const;
