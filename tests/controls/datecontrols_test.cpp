@@ -241,6 +241,94 @@ TEST_F(CalendarTest, ValueThroughIDispatchIsADate) {
   SysFreeString(excep.bstrHelpFile);
 }
 
+// An event sink that counts OnChange and may disconnect itself from inside it.
+class Sink final : public IDispatch {
+ public:
+  explicit Sink(const IID& events) : events_(events) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == events_) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
+    if (id == 1 && flags == DISPATCH_METHOD && params && params->cArgs == 0) ++calls;
+    if (point && cookie) {
+      point->Unadvise(cookie);
+      cookie = 0;
+    }
+    return S_OK;
+  }
+  const IID& events_;
+  ULONG refs = 1;
+  int calls = 0;
+  ComPtr<IConnectionPoint> point;  // set: disconnect during the first event
+  DWORD cookie = 0;
+};
+
+TEST_F(CalendarTest, TheConnectionPointServesEverySinkAndCopesWithOneThatLeavesDuringAnEvent) {
+  ComPtr<IConnectionPoint> point;
+  ASSERT_EQ(S_OK, site_->Control<IConnectionPointContainer>()->FindConnectionPoint(DIID__ISysMonthCal32Events,
+                                                                                     point.Put()));
+  ComPtr<IConnectionPoint> none;
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, site_->Control<IConnectionPointContainer>()->FindConnectionPoint(
+                                        IID_IPropertyNotifySink, none.Put()));
+  IID iid{};
+  ASSERT_EQ(S_OK, point->GetConnectionInterface(&iid));
+  EXPECT_EQ(DIID__ISysMonthCal32Events, iid);
+  Sink wrong(IID_IOleObject);  // answers IDispatch but not the events interface
+  DWORD cookie = 0;
+  EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(static_cast<IDispatch*>(&wrong), &cookie));
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(12345));
+
+  Sink leaving(DIID__ISysMonthCal32Events), staying(DIID__ISysMonthCal32Events);
+  ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(&leaving), &leaving.cookie));
+  DWORD staying_cookie = 0;
+  ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(&staying), &staying_cookie));
+  EXPECT_NE(leaving.cookie, staying_cookie);
+  ComPtr<IEnumConnections> connections;
+  ASSERT_EQ(S_OK, point->EnumConnections(connections.Put()));
+  CONNECTDATA data[4] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(S_FALSE, connections->Next(4, data, &fetched));
+  EXPECT_EQ(3u, fetched);  // the site's sink and these two
+  for (ULONG i = 0; i < fetched; ++i) data[i].pUnk->Release();
+  connections.Reset();
+  leaving.point = point;
+
+  ASSERT_EQ(S_OK, control_->put_Value(MakeDate(2024, 3, 15)));
+  Activate();
+  ASSERT_TRUE(ClickDay(20));
+  const int first = staying.calls;
+  EXPECT_GE(first, 1);
+  EXPECT_EQ(1, leaving.calls);  // it left during its first event
+  EXPECT_EQ(first, site_->on_change);
+  ASSERT_TRUE(ClickDay(22));
+  EXPECT_GT(staying.calls, first);
+  EXPECT_EQ(1, leaving.calls);
+  ASSERT_EQ(S_OK, point->Unadvise(staying_cookie));
+  leaving.point.Reset();
+  point.Reset();
+  site_->Close();
+  site_.Reset();
+  control_.Reset();
+  EXPECT_EQ(1u, leaving.refs);
+  EXPECT_EQ(1u, staying.refs);
+}
+
 // --- The date and time picker ------------------------------------------------------------
 
 class PickerTest : public DateControlTest<ISysDateTimePick32> {

@@ -236,6 +236,68 @@ TEST_F(PriorityBarTest, SetCaptionsBeforeActivationIsAppliedAtCreationAndAfterAt
   EXPECT_EQ(L"Three", Text(kLow));
 }
 
+TEST_F(PriorityBarTest, SetCaptionsTriesEveryButtonAndFailsWhenOneIsMissing) {
+  Activate();
+  ASSERT_TRUE(SendMessageW(Toolbar(), TB_DELETEBUTTON, 1, 0));  // the normal button goes
+  Bstr high(L"H"), normal(L"N"), low(L"L");
+  EXPECT_TRUE(FAILED(bar_->SetCaptions(high.Get(), normal.Get(), low.Get())));
+  EXPECT_EQ(L"H", Text(kHigh));
+  EXPECT_EQ(L"L", Text(kLow));
+  // The captions are stored all the same: a new window shows them.
+  site_->Deactivate();
+  Activate();
+  EXPECT_EQ(L"N", Text(kNormal));
+}
+
+TEST_F(PriorityBarTest, VerbsActivateShowHideAndUIActivate) {
+  Activate();
+  ComPtr<IOleObject> object = site_->Control<IOleObject>();
+  HWND hwnd = site_->ControlWindow();
+  RECT rect{10, 10, 210, 100};
+  EXPECT_EQ(S_OK, object->DoVerb(OLEIVERB_HIDE, nullptr, site_.Get(), 0, container_->Window(), &rect));
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  EXPECT_EQ(S_OK, object->DoVerb(OLEIVERB_SHOW, nullptr, site_.Get(), 0, container_->Window(), &rect));
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  EXPECT_EQ(hwnd, site_->ControlWindow());  // the same window, not a second one
+  EXPECT_EQ(0, site_->ui_activations);
+  EXPECT_EQ(S_OK, object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, container_->Window(), &rect));
+  PumpMessages();
+  EXPECT_EQ(1, site_->ui_activations);
+  EXPECT_EQ(Toolbar(), GetFocus());
+  EXPECT_EQ(S_OK, object->DoVerb(OLEIVERB_DISCARDUNDOSTATE, nullptr, site_.Get(), 0, container_->Window(), &rect));
+  EXPECT_EQ(E_NOTIMPL, object->DoVerb(-42, nullptr, site_.Get(), 0, container_->Window(), &rect));
+  // Close deactivates: the window goes and the site hears of it.
+  EXPECT_EQ(S_OK, object->Close(OLECLOSE_NOSAVE));
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(1, site_->ui_deactivations);
+  EXPECT_EQ(1, site_->in_place_deactivations);
+}
+
+TEST_F(PriorityBarTest, AContainerWindowDestroyedUnderAnActiveControlLeavesItUsable) {
+  Container other(300, 200);
+  ComPtr<Site> site;
+  ASSERT_EQ(S_OK, Site::Create(other, CLSID_PriorityBar, site));
+  ASSERT_EQ(S_OK, site->Activate({0, 0, 200, 90}));
+  HWND hwnd = site->ControlWindow();
+  ASSERT_TRUE(hwnd);
+  auto bar = site->Control<IPriorityBar>();
+  ASSERT_EQ(S_OK, bar->put_Value(0));
+  DestroyWindow(other.Window());  // the dialog goes first
+  PumpMessages();
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(nullptr, site->ControlWindow());
+  int value = -1;
+  EXPECT_EQ(S_OK, bar->get_Value(&value));
+  EXPECT_EQ(0, value);
+  EXPECT_EQ(S_OK, bar->put_Value(2));  // only stored now
+  LONG_PTR handle = -1;
+  EXPECT_EQ(S_OK, bar->get_HWND(&handle));
+  EXPECT_EQ(0, handle);
+  bar.Reset();
+  site->Close();
+  EXPECT_EQ(1, site->in_place_deactivations);
+}
+
 TEST_F(PriorityBarTest, AfterTheWindowIsGoneValueIsTheLastReadOrSet) {
   Activate();
   Click(0);

@@ -177,6 +177,35 @@ TEST_F(Registration, MiscStatusIsReadBackFromTheRegistry) {
   EXPECT_EQ(0u, status);
 }
 
+// A copy of the library whose path does not fit in MAX_PATH characters.
+TEST_F(Registration, AModulePathTooLongForTheScriptsFailsWithInsufficientBuffer) {
+  wchar_t dir[MAX_PATH];
+  GetModuleFileNameW(nullptr, dir, MAX_PATH);
+  std::wstring path = dir;
+  path.resize(path.find_last_of(L'\\'));
+  std::wstring deep = L"\\\\?\\" + path;
+  std::vector<std::wstring> made;
+  while (deep.size() < MAX_PATH + 20) {
+    deep += L"\\kelvane-long-path-segment";
+    CreateDirectoryW(deep.c_str(), nullptr);
+    made.push_back(deep);
+  }
+  const std::wstring copy = deep + L"\\Kelvane.dll";
+  ASSERT_TRUE(CopyFileW((L"\\\\?\\" + Library::Get().Path()).c_str(), copy.c_str(), FALSE));
+  HMODULE module = LoadLibraryExW(copy.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!module) {
+    GTEST_SKIP() << "the platform cannot load a library from a path this long";
+  }
+  auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+  ASSERT_TRUE(reg);
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), reg());
+  for (const ClassInfo& c : kClasses) ExpectUnregistered(c);
+  FreeLibrary(module);
+  DeleteFileW(copy.c_str());
+  for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW(it->c_str());
+}
+
 // --- Class objects -----------------------------------------------------------
 
 using ClassObjects = OleTest;

@@ -1,0 +1,47 @@
+// The host's event interfaces: which DISPID of which dispinterface is which event, and how
+// its parameters are passed. One table for both directions of the bridge.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace brisko::win {
+
+// The dispinterfaces of the host's events.
+inline constexpr GUID kExplorersEvents = {0x00063078, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kInspectorsEvents = {0x00063079, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kExplorerEvents10 = {0x0006300F, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kInspectorEvents10 = {0x0006302A, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kApplicationEvents11 = {0x0006302C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kCommandBarsEvents = {0x000C0352, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kCommandBarButtonEvents = {0x000C0351, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+inline constexpr std::size_t kMaxEventParams = 8;
+
+// One event of one dispinterface. `params` are the parameters' types in declaration order,
+// ended by VT_EMPTY: VT_VARIANT passes a value as it is, VT_BYREF | t a by-reference
+// parameter of type t (written back after the sinks ran). Arguments beyond the listed ones
+// are passed as they are, by value.
+struct EventRow {
+    GUID iid;
+    const wchar_t* interfaceName;
+    const wchar_t* name;
+    DISPID dispid;
+    std::array<VARTYPE, kMaxEventParams> params;
+};
+
+std::span<const EventRow> EventTable() noexcept;
+
+// nullptr when the table has no such row; names compare without regard to case.
+const EventRow* FindEvent(const GUID& iid, DISPID dispid) noexcept;
+const EventRow* FindEvent(const GUID& iid, std::wstring_view name) noexcept;
+// True when the table has at least one row of the interface.
+bool IsEventInterface(const GUID& iid) noexcept;
+// The interface's name from the table, or "" for an interface it does not have.
+std::wstring_view EventInterfaceName(const GUID& iid) noexcept;
+
+}  // namespace brisko::win
