@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need. Idempotent: quick when nothing is missing.
 #   bootstrap.sh            everything: native toolchain, MinGW cross toolchain, Wine, Xvfb
-#   bootstrap.sh --native   the native toolchain only (g++, CMake, Ninja, GoogleTest, Benchmark)
+#   bootstrap.sh --native   the native toolchain only (g++, CMake, Ninja, GoogleTest, Benchmark,
+#                           clang with libFuzzer, inih for the language benchmark)
 set -euo pipefail
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
-native_pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev)
+native_pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
+             clang libclang-rt-14-dev libinih-dev)
 windows_pkgs=(g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb xauth)
 pkgs=("${native_pkgs[@]}")
 case "${1:-}" in

@@ -2,8 +2,11 @@
 # Sets up the machine, then configures, builds and tests every preset and
 # closes with the CTest summaries and a combined one.
 #
-#   scripts/test.sh [--fresh] [PRESET...]    default: native native-asan windows
+#   scripts/test.sh [--fresh] [PRESET...]    default: native native-asan windows fuzz
 #
+# "fuzz" builds fuzz/ with clang (libFuzzer, ASan, UBSan) in build/fuzz and runs
+# the language file fuzzer for about a minute, seeded with the shipped files;
+# it counts as one test.
 # --fresh reconfigures from scratch (cmake --fresh). Exits non-zero when any
 # step fails. A preset that fails before its tests ran counts as one failed
 # test in the combined summary.
@@ -17,12 +20,13 @@ presets=()
 for a in "$@"; do
   case "$a" in
     --fresh) fresh=(--fresh) ;;
-    -h|--help) sed -n '2,9p' "${BASH_SOURCE[0]}"; exit 0 ;;
+    -h|--help) sed -n '2,13p' "${BASH_SOURCE[0]}"; exit 0 ;;
     -*) echo "test.sh: unknown option $a" >&2; exit 2 ;;
     *) presets+=("$a") ;;
   esac
 done
-[ ${#presets[@]} -gt 0 ] || presets=(native native-asan windows)
+[ ${#presets[@]} -gt 0 ] || presets=(native native-asan windows fuzz)
+fuzz_seconds="${BRISKO_FUZZ_SECONDS:-60}"
 
 t_start=$SECONDS
 step() { printf '\n==== %s (%d s)\n' "$*" $((SECONDS - t_start)); }
@@ -40,7 +44,33 @@ status=0
 declare -A outcome
 total_tests=0 total_failed=0
 
+# The language file fuzzer: clang build, a bounded run; a crash leaves its input in build/fuzz/.
+run_fuzz() {
+  step "fuzz: configure"
+  cmake -S fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo "${fresh[@]}" ||
+    { outcome[fuzz]="configure FAILED"; return 1; }
+  step "fuzz: build"
+  cmake --build build/fuzz --target lang_fuzz || { outcome[fuzz]="build FAILED"; return 1; }
+  step "fuzz: lang_fuzz for ${fuzz_seconds} s"
+  mkdir -p build/fuzz/corpus
+  build/fuzz/lang_fuzz -max_total_time="$fuzz_seconds" -dict=fuzz/lang.dict -print_final_stats=1 \
+    -artifact_prefix=build/fuzz/ build/fuzz/corpus addin/resources/lang >"$log_dir/fuzz.log" 2>&1
+  local rc=$?
+  grep -E '^(Done|==[0-9]+==|SUMMARY|stat::number_of_executed_units|stat::peak_rss_mb)' "$log_dir/fuzz.log"
+  if [ "$rc" -ne 0 ]; then
+    tail -n 40 "$log_dir/fuzz.log"
+    outcome[fuzz]="lang_fuzz FAILED (exit $rc, see $log_dir/fuzz.log)"
+    return 1
+  fi
+  outcome[fuzz]="lang_fuzz: no failure in ${fuzz_seconds} s"
+}
+
 for p in "${presets[@]}"; do
+  if [ "$p" = fuzz ]; then
+    total_tests=$((total_tests + 1))
+    if ! run_fuzz; then status=1; total_failed=$((total_failed + 1)); fi
+    continue
+  fi
   step "$p: configure"
   if ! cmake --preset "$p" "${fresh[@]}"; then
     outcome[$p]="configure FAILED"; status=1

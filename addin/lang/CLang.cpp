@@ -1,6 +1,5 @@
 #include "addin/lang/CLang.h"
 
-#include <cwctype>
 
 #include "addin/forms/forms.h"
 #include "addin/host/COptions.h"
@@ -64,7 +63,7 @@ double LeadingNumber(const std::wstring& text) {
     std::wstring digits;
     if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) digits += text[i++];
     bool point = false;
-    while (i < text.size() && (std::iswdigit(text[i]) || (text[i] == L'.' && !point))) {
+    while (i < text.size() && ((text[i] >= L'0' && text[i] <= L'9') || (text[i] == L'.' && !point))) {
         point = point || text[i] == L'.';
         digits += text[i++];
     }

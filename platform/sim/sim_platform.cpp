@@ -1,6 +1,7 @@
 #include "platform/sim/sim_platform.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "automation/error.h"
@@ -212,6 +213,8 @@ std::unique_ptr<Files> SimPlatform::MakeFiles() {
 }
 
 std::wstring SimPlatform::DefaultModuleFolder() {
+    // BRISKO_MODULE_FOLDER names another folder, for instance one with a translator's files.
+    if (const char* env = std::getenv("BRISKO_MODULE_FOLDER"); env && *env) return FromUtf8(env);
 #ifdef BRISKO_SIM_MODULE_FOLDER
     std::wstring folder = FromUtf8(BRISKO_SIM_MODULE_FOLDER);
 #ifdef _WIN32
