@@ -166,13 +166,7 @@ FakeControls::~FakeControls() {
 }
 
 HRESULT FakeControls::Call(const std::wstring& name, WORD flags, DISPPARAMS& params, VARIANT* result) {
-    if (name == L"Count") {
-        if (!result) return E_POINTER;
-        result->vt = VT_I4;
-        result->lVal = static_cast<LONG>(buttons.size());
-        return S_OK;
-    }
-    if (!(flags & DISPATCH_METHOD) || !result) return DISP_E_MEMBERNOTFOUND;
+    if (name != L"Add" || !(flags & DISPATCH_METHOD) || !result) return DISP_E_MEMBERNOTFOUND;
     // Add(Type, Id, Parameter, Before, Temporary): rgvarg holds them last first.
     if (params.cNamedArgs != 0 || params.cArgs == 0 || params.cArgs > 5) return DISP_E_BADPARAMCOUNT;
     addTypes.clear();
@@ -192,7 +186,7 @@ HRESULT FakeControls::Call(const std::wstring& name, WORD flags, DISPPARAMS& par
 }
 
 FakeMenuBar::FakeMenuBar(bool withControls)
-    : FakeDispatch(withControls ? std::vector<std::wstring>{L"Controls", L"Name"} : std::vector<std::wstring>{L"Name"}) {
+    : FakeDispatch(withControls ? std::vector<std::wstring>{L"Controls"} : std::vector<std::wstring>{}) {
     if (withControls) controls = new FakeControls();
 }
 
@@ -201,15 +195,10 @@ FakeMenuBar::~FakeMenuBar() {
 }
 
 HRESULT FakeMenuBar::Call(const std::wstring& name, WORD flags, DISPPARAMS&, VARIANT* result) {
-    if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
-    if (name == L"Controls" && controls) {
-        controls->AddRef();
-        result->vt = VT_DISPATCH;
-        result->pdispVal = controls;
-        return S_OK;
-    }
-    result->vt = VT_BSTR;
-    result->bstrVal = SysAllocString(L"Menu Bar");
+    if (name != L"Controls" || !controls || !(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
+    controls->AddRef();
+    result->vt = VT_DISPATCH;
+    result->pdispVal = controls;
     return S_OK;
 }
 

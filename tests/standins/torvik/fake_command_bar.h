@@ -100,7 +100,7 @@ protected:
 
 class FakeControls : public FakeDispatch {
 public:
-    FakeControls() : FakeDispatch({L"Add", L"Count"}) {}
+    FakeControls() : FakeDispatch({L"Add"}) {}
     ~FakeControls() override;
 
     // What the last Add received, first argument first.
