@@ -17,6 +17,7 @@ constexpr std::int32_t kNotAnArray = 343;
 constexpr std::int32_t kInvalidPicture = 481;
 constexpr std::int32_t kPathFileAccess = 75;
 constexpr std::int32_t kControlNotFound = 730;
+constexpr std::size_t kMaxPictureBytes = 16u << 20;
 
 bool IsNumberProperty(std::wstring_view p) {
     for (const wchar_t* n : {L"Left", L"Top", L"Width", L"Height", L"X1", L"Y1", L"X2", L"Y2"}) {
@@ -78,6 +79,8 @@ ObjectPtr LoadPicture(const std::wstring& path) {
         std::uint32_t got = 0;
         if (!file->Read(chunk, sizeof chunk, got, error)) Raise(kInvalidPicture, L"Invalid picture");
         if (got == 0) break;
+        // No picture of a dialog comes near this; a bigger file isn't one.
+        if (bytes.size() + got > kMaxPictureBytes) Raise(kInvalidPicture, L"Invalid picture");
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
     if (bytes.empty()) Raise(kInvalidPicture, L"Invalid picture");

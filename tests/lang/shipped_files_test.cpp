@@ -114,40 +114,32 @@ TEST_F(ShippedFilesTest, FormSectionsFitTheDialogs) {
     }
 }
 
-TEST_F(ShippedFilesTest, SwitchingLanguages) {
+TEST_F(ShippedFilesTest, OptionsInTheRegistryChooseTheLanguage) {
     auto p = CurrentPlatform();
     p.moduleFolder = install;
     SetPlatform(p);
-    std::wstring file;
-    LangSettings s;
-    s.langId = [] { return std::wstring(L"DE"); };
-    s.langFile = [&] { return file; };
-    s.setLangFile = [&](const std::wstring& v) { file = v; };
-    CLang lang(s);
-    ASSERT_TRUE(lang.InitEx(L"Brisko"));
-    EXPECT_EQ(file, L"Deutsch.lng");
-    EXPECT_EQ(lang.Item(L"LID_RIBBON_BTN_HELP"), L"Hilfe");
-    auto task = forms::MakeQuickTaskDesign();
-    lang.LocalizeForm(task);
-    EXPECT_EQ(task->Property(L"Caption").AsString(), L"Brisko - Aufgabe");
-    s.langId = [] { return std::wstring(L"EN"); };
-    CLang english(s);
-    ASSERT_TRUE(english.InitEx(L"Brisko"));
-    EXPECT_EQ(file, L"English.lng");
-    english.LocalizeForm(task);
-    EXPECT_EQ(task->Controls()->Find(L"btnEditTask")->Property(L"ToolTipText").AsString(), L"Open Task for editing");
-}
-
-TEST_F(ShippedFilesTest, TheConnectionCreatesTheEngine) {
-    auto p = CurrentPlatform();
-    p.moduleFolder = install;
-    SetPlatform(p);
-    g_oLang = DefaultServices().newLanguage();
-    g_oLang->InitEx(L"Brisko");
+    // The machine's language applies while the user has none; the file found is remembered.
+    platform.registry.PresetString("HKLM\\Software\\Corvant\\Brisko", "LANG", "DE");
+    auto service = DefaultServices().newLanguage();
+    service->InitEx(L"Brisko");
+    EXPECT_EQ(service->Item(L"LID_RIBBON_BTN_HELP"), L"Hilfe");
+    EXPECT_EQ(Lang(), nullptr);
+    g_oLang = service;  // as the connection holds it; the other subsystems reach CLang through Lang()
     ASSERT_NE(Lang(), nullptr);
-    EXPECT_TRUE(std::static_pointer_cast<CLangService>(g_oLang)->Loaded());
-    EXPECT_EQ(Lang()->LangID(), L"EN");
-    EXPECT_EQ(g_oLang->Item(L"LID_RIBBON_BTN_ABOUT"), L"About");
+    EXPECT_EQ(Lang()->LangID(), L"DE");
+    auto task = forms::MakeQuickTaskDesign();
+    Lang()->LocalizeForm(task);
+    EXPECT_EQ(task->Property(L"Caption").AsString(), L"Brisko - Aufgabe");
+    EXPECT_EQ(platform.registry.Dump("HKCU\\Software\\Corvant\\Brisko"),
+              "[HKCU\\Software\\Corvant\\Brisko]\n\"LANG_\"=REG_SZ:\"Deutsch.lng\"\n");
+    // The user's own choice, and a remembered file of another language: the search decides.
+    platform.registry.PresetString("HKCU\\Software\\Corvant\\Brisko", "LANG", "EN");
+    service = DefaultServices().newLanguage();
+    service->InitEx(L"Brisko");
+    EXPECT_EQ(service->Item(L"LID_RIBBON_BTN_HELP"), L"Help");
+    EXPECT_NE(platform.registry.Dump("HKCU\\Software\\Corvant\\Brisko").find("\"LANG_\"=REG_SZ:\"English.lng\""),
+              std::string::npos);
+    EXPECT_TRUE(platform.torvik.log().empty());
 }
 
 }  // namespace
