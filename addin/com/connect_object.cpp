@@ -1,0 +1,222 @@
+#include "addin/com/connect_object.h"
+
+#include <string_view>
+
+#include "addin/com/module.h"
+#include "addin/host/Connect.h"
+#include "automation/text.h"
+#include "automation/win/com_ptr.h"
+#include "automation/win/variant.h"
+
+namespace brisko::com {
+
+namespace {
+
+constexpr std::pair<const wchar_t*, DISPID> kMembers[] = {
+    {L"OnConnection", 1}, {L"OnDisconnection", 2}, {L"OnAddInsUpdate", 3},
+    {L"OnStartupComplete", 4}, {L"OnBeginShutdown", 5}};
+
+// The custom argument as the portable object takes it; anything unreadable is an empty array.
+Array CustomArray(SAFEARRAY** custom) noexcept {
+    try {
+        if (!custom || !*custom) return {};
+        VARIANT v;
+        v.vt = VT_ARRAY | VT_VARIANT | VT_BYREF;
+        v.pparray = custom;
+        Value value = win::FromVariant(v);
+        if (value.IsArray()) return value.AsArray();
+    } catch (...) {
+    }
+    return {};
+}
+
+ObjectPtr ObjectOf(IDispatch* dispatch) noexcept {
+    try {
+        return win::ObjectFromDispatch(dispatch);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// An argument of Invoke converted to a type; false when it cannot be.
+bool ArgAs(const VARIANT& arg, VARTYPE type, win::Variant& out) noexcept {
+    return SUCCEEDED(VariantChangeType(out.Ptr(), const_cast<VARIANT*>(&arg), 0, type));
+}
+
+// An object argument: Empty, Null and a missing argument are no object.
+bool DispatchArg(const VARIANT& arg, win::Variant& out, IDispatch*& dispatch) noexcept {
+    dispatch = nullptr;
+    if (arg.vt == VT_EMPTY || arg.vt == VT_NULL || arg.vt == VT_ERROR) return true;
+    if (!ArgAs(arg, VT_DISPATCH, out)) return false;
+    dispatch = out.Get().pdispVal;
+    return true;
+}
+
+// The SAFEARRAY** of a custom argument; nullptr when missing or of another type.
+SAFEARRAY** CustomArg(DISPPARAMS* params, UINT index, SAFEARRAY*& local) noexcept {
+    if (index >= params->cArgs) return nullptr;
+    VARIANT& v = params->rgvarg[params->cArgs - 1 - index];
+    if (v.vt == (VT_ARRAY | VT_VARIANT | VT_BYREF)) return v.pparray;
+    if (v.vt == (VT_ARRAY | VT_VARIANT)) {
+        local = v.parray;
+        return &local;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ConnectObject::ConnectObject() : connect_(std::make_shared<brisko::Connect>()) { AddModuleRef(); }
+
+ConnectObject::~ConnectObject() {
+    connect_.reset();
+    ReleaseModuleRef();
+}
+
+HRESULT ConnectObject::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, IID_IDTExtensibility2)) {
+        *ppv = static_cast<IDTExtensibility2*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG ConnectObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+
+ULONG ConnectObject::Release() {
+    const long n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+}
+
+HRESULT ConnectObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT ConnectObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    try {
+        win::ComPtr<ITypeLib> lib;
+        const HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, lib.Put());
+        if (FAILED(hr)) return hr;
+        return lib->GetTypeInfoOfGuid(IID_IDTExtensibility2, info);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ConnectObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!names || !ids) return E_POINTER;
+    if (count == 0) return S_OK;
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    for (const auto& [name, id] : kMembers) {
+        if (names[0] && EqualsNoCase(name, names[0])) ids[0] = id;
+    }
+    if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+    // Arguments are positional only.
+    if (count > 1) hr = DISP_E_UNKNOWNNAME;
+    return hr;
+}
+
+HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO*, UINT* argErr) {
+    if (!params) return E_POINTER;
+    if (id < 1 || id > 5) return DISP_E_MEMBERNOTFOUND;
+    if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    const UINT expected = id == 1 ? 4 : id == 2 ? 2 : 1;
+    if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
+    if (result) VariantInit(result);
+    auto arg = [&](UINT i) -> VARIANT& { return params->rgvarg[params->cArgs - 1 - i]; };
+    SAFEARRAY* local = nullptr;
+    SAFEARRAY** custom = CustomArg(params, expected - 1, local);
+    switch (id) {
+        case 1: {
+            win::Variant app, mode, inst;
+            IDispatch* appDispatch = nullptr;
+            IDispatch* instDispatch = nullptr;
+            if (!DispatchArg(arg(0), app, appDispatch)) {
+                if (argErr) *argErr = params->cArgs - 1;
+                return DISP_E_TYPEMISMATCH;
+            }
+            if (!ArgAs(arg(1), VT_I4, mode)) {
+                if (argErr) *argErr = params->cArgs - 2;
+                return DISP_E_TYPEMISMATCH;
+            }
+            if (!DispatchArg(arg(2), inst, instDispatch)) {
+                if (argErr) *argErr = params->cArgs - 3;
+                return DISP_E_TYPEMISMATCH;
+            }
+            return OnConnection(appDispatch, static_cast<ext_ConnectMode>(mode.Get().lVal), instDispatch, custom);
+        }
+        case 2: {
+            win::Variant mode;
+            if (!ArgAs(arg(0), VT_I4, mode)) {
+                if (argErr) *argErr = params->cArgs - 1;
+                return DISP_E_TYPEMISMATCH;
+            }
+            return OnDisconnection(static_cast<ext_DisconnectMode>(mode.Get().lVal), custom);
+        }
+        case 3: return OnAddInsUpdate(custom);
+        case 4: return OnStartupComplete(custom);
+        default: return OnBeginShutdown(custom);
+    }
+}
+
+HRESULT ConnectObject::OnConnection(IDispatch* application, ext_ConnectMode mode, IDispatch* addInInst,
+                                    SAFEARRAY** custom) {
+    try {
+        InstallWindowsPlatform();
+        Array args = CustomArray(custom);
+        connect_->OnConnection(ObjectOf(application), static_cast<std::int32_t>(mode), ObjectOf(addInInst), args);
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::OnDisconnection(ext_DisconnectMode mode, SAFEARRAY** custom) {
+    try {
+        Array args = CustomArray(custom);
+        connect_->OnDisconnection(static_cast<std::int32_t>(mode), args);
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::OnAddInsUpdate(SAFEARRAY** custom) {
+    try {
+        Array args = CustomArray(custom);
+        connect_->OnAddInsUpdate(args);
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::OnStartupComplete(SAFEARRAY** custom) {
+    try {
+        Array args = CustomArray(custom);
+        connect_->OnStartupComplete(args);
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::OnBeginShutdown(SAFEARRAY** custom) {
+    try {
+        Array args = CustomArray(custom);
+        connect_->OnBeginShutdown(args);
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+}  // namespace brisko::com
