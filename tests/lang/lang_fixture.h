@@ -14,6 +14,9 @@
 #include "addin/host/services.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_platform.h"
+#ifdef _WIN32
+#include "platform/win/win_platform.h"
+#endif
 
 namespace brisko::testing {
 
@@ -36,6 +39,12 @@ protected:
         fs::create_directories(dir_);
         platform.moduleFolder = Folder();
         platform.Install();
+#ifdef _WIN32
+        // The system code page through MultiByteToWideChar (CP_ACP), as the add-in has it.
+        auto p = CurrentPlatform();
+        p.codePage = &systemCodePage_;
+        SetPlatform(p);
+#endif
     }
     void TearDown() override {
         ReleaseProcessObjects();
@@ -85,6 +94,9 @@ protected:
 
 private:
     fs::path dir_;
+#ifdef _WIN32
+    win::WinCodePage systemCodePage_;
+#endif
 };
 
 }  // namespace brisko::testing
