@@ -24,46 +24,37 @@ std::wstring COptions::GetRegPath(bool bCommon) const {
     return options + L"\\" + m_sMailboxID;
 }
 
+namespace {
+// The root of a setting: the current user's or the machine's.
+std::uint32_t RootOf(bool bUser) { return bUser ? CWinReg::HKEY_CURRENT_USER() : CWinReg::HKEY_LOCAL_MACHINE(); }
+}  // namespace
+
+std::wstring COptions::KeyOf(const std::wstring& sPath) const { return sPath.empty() ? GetRegPath(false) : sPath; }
+
 std::int32_t COptions::ReadDWORDOption(const std::wstring& sName, std::int32_t nDefault, bool bUser,
                                        const std::wstring& sPath) const {
     CWinReg reg;
-    const auto root = bUser ? CWinReg::HKEY_CURRENT_USER() : CWinReg::HKEY_LOCAL_MACHINE();
-    if (!reg.InitForRead(root, sPath.empty() ? GetRegPath(false) : sPath)) return nDefault;
-    const auto n = reg.ReadDWORD(sName, nDefault);
-    reg.CloseKey();
-    return n;
+    if (!reg.InitForRead(RootOf(bUser), KeyOf(sPath))) return nDefault;
+    return reg.ReadDWORD(sName, nDefault);
 }
 
 bool COptions::WriteDWORDOption(const std::wstring& sName, std::int32_t nValue, bool bUser,
                                 const std::wstring& sPath) const {
     CWinReg reg;
-    const auto root = bUser ? CWinReg::HKEY_CURRENT_USER() : CWinReg::HKEY_LOCAL_MACHINE();
-    if (!reg.InitForWrite(root, sPath.empty() ? GetRegPath(false) : sPath, true)) return false;
-    const bool ok = reg.WriteDWORD(sName, nValue);
-    reg.CloseKey();
-    return ok;
+    return reg.InitForWrite(RootOf(bUser), KeyOf(sPath), true) && reg.WriteDWORD(sName, nValue);
 }
 
 std::wstring COptions::ReadStringOption(const std::wstring& sName, const std::wstring& sDefault, bool bUser,
                                         const std::wstring& sPath) const {
     CWinReg reg;
-    const auto root = bUser ? CWinReg::HKEY_CURRENT_USER() : CWinReg::HKEY_LOCAL_MACHINE();
-    std::wstring s;
-    if (reg.InitForRead(root, sPath.empty() ? GetRegPath(false) : sPath)) {
-        s = reg.ReadString(sName);
-        reg.CloseKey();
-    }
+    const std::wstring s = reg.InitForRead(RootOf(bUser), KeyOf(sPath)) ? reg.ReadString(sName) : std::wstring();
     return s.empty() ? sDefault : s;
 }
 
 bool COptions::WriteStringOption(const std::wstring& sName, const std::wstring& sValue, bool bUser,
                                  const std::wstring& sPath) const {
     CWinReg reg;
-    const auto root = bUser ? CWinReg::HKEY_CURRENT_USER() : CWinReg::HKEY_LOCAL_MACHINE();
-    if (!reg.InitForWrite(root, sPath.empty() ? GetRegPath(false) : sPath, true)) return false;
-    const bool ok = reg.WriteString(sName, sValue);
-    reg.CloseKey();
-    return ok;
+    return reg.InitForWrite(RootOf(bUser), KeyOf(sPath), true) && reg.WriteString(sName, sValue);
 }
 
 std::wstring COptions::LangID() const {

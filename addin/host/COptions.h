@@ -46,6 +46,9 @@ private:
                                   const std::wstring& sPath) const;
     bool WriteStringOption(const std::wstring& sName, const std::wstring& sValue, bool bUser,
                            const std::wstring& sPath) const;
+    // The given key path, or the mailbox key for an empty one. Each helper's key is closed as
+    // its CWinReg goes out of scope.
+    std::wstring KeyOf(const std::wstring& sPath) const;
     std::int32_t ReadChoice(const std::wstring& sName, std::int32_t n, const wchar_t* procedure) const;
 
     std::wstring m_sMailboxID;
