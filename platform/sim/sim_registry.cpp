@@ -6,6 +6,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/registry_text.h"
 #include "platform/sim/sim_platform.h"
 
 namespace brisko::sim {
@@ -58,23 +59,6 @@ std::int32_t SplitPath(std::string_view path, std::vector<std::string_view>& par
         path.remove_prefix(std::min(cut + 1, path.size()));
     }
     return reg::Success;
-}
-
-// Bytes outside printable ASCII as \xHH; in quoted texts \ and " escaped too.
-void Escape(std::string& out, std::string_view text, bool quoted = true) {
-    for (char ch : text) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (quoted && (ch == '\\' || ch == '"')) {
-            out += '\\';
-            out += ch;
-        } else if (b < 0x20 || b >= 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(b));
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
 }
 
 }  // namespace
@@ -287,104 +271,18 @@ std::int32_t SimRegistry::CloseKey(std::uint32_t key) {
     return handles_.erase(key) ? reg::Success : reg::InvalidHandle;
 }
 
-bool SimRegistry::ParseRoot(std::string_view path, std::uint32_t& root, std::string_view& rest,
-                            std::string_view* rootName) const {
-    static constexpr struct {
-        std::string_view shortName, longName;
-        std::uint32_t key;
-    } kRoots[] = {{"HKCR", "HKEY_CLASSES_ROOT", reg::ClassesRoot},
-                  {"HKCU", "HKEY_CURRENT_USER", reg::CurrentUser},
-                  {"HKLM", "HKEY_LOCAL_MACHINE", reg::LocalMachine},
-                  {"HKU", "HKEY_USERS", reg::Users}};
-    const auto cut = std::min(path.find('\\'), path.size());
-    const auto head = path.substr(0, cut);
-    for (const auto& r : kRoots) {
-        if (Fold(head) == Fold(r.shortName) || Fold(head) == Fold(r.longName)) {
-            root = r.key;
-            if (rootName) *rootName = r.shortName;
-            rest = path.substr(std::min(cut + 1, path.size()));
-            return true;
-        }
-    }
-    return false;
-}
-
 bool SimRegistry::Preset(std::string_view path, std::string_view name, std::uint32_t type, std::string_view data) {
-    std::uint32_t root = 0, key = 0;
-    std::string_view rest;
-    if (!ParseRoot(path, root, rest) || CreateKey(root, rest, reg::AllAccess, key, nullptr) != reg::Success) {
-        return false;
-    }
-    const auto r = SetValue(key, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
-                            static_cast<std::uint32_t>(data.size()));
-    CloseKey(key);
-    return r == reg::Success;
+    return reg::Preset(*this, path, name, type, data);
 }
 
 bool SimRegistry::PresetString(std::string_view path, std::string_view name, std::string_view text) {
-    return Preset(path, name, reg::Sz, std::string(text) + '\0');
+    return reg::PresetString(*this, path, name, text);
 }
 
 bool SimRegistry::PresetDword(std::string_view path, std::string_view name, std::uint32_t value) {
-    const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-                           static_cast<char>(value >> 24)};
-    return Preset(path, name, reg::Dword, std::string_view(bytes, 4));
+    return reg::PresetDword(*this, path, name, value);
 }
 
-std::string SimRegistry::Dump(std::string_view path) const {
-    std::uint32_t root = 0;
-    std::string_view rest, rootName;
-    std::vector<std::string_view> parts;
-    if (!ParseRoot(path, root, rest, &rootName) || SplitPath(rest, parts) != reg::Success) return {};
-    auto node = RootNode(root);
-    std::string header(rootName);
-    for (auto part : parts) {
-        node = node->Child(part);
-        if (!node) return {};
-        header += '\\' + node->name;
-    }
-    std::string out;
-    auto dump = [&out](const auto& self, const Node& n, const std::string& keyPath) -> void {
-        out += '[';
-        Escape(out, keyPath, false);
-        out += "]\n";
-        for (const auto& [folded, v] : n.values) {
-            if (v.name.empty()) {
-                out += '@';
-            } else {
-                out += '"';
-                Escape(out, v.name);
-                out += '"';
-            }
-            out += '=';
-            const std::string_view bytes(reinterpret_cast<const char*>(v.data.data()), v.data.size());
-            if (v.type == reg::Sz || v.type == reg::ExpandSz) {
-                const bool terminated = !bytes.empty() && bytes.back() == '\0';
-                out += v.type == reg::Sz ? "REG_SZ" : "REG_EXPAND_SZ";
-                out += terminated ? ":\"" : "(no null):\"";
-                Escape(out, terminated ? bytes.substr(0, bytes.size() - 1) : bytes);
-                out += '"';
-            } else if (v.type == reg::Dword && v.data.size() == 4) {
-                char buf[16];
-                std::snprintf(buf, sizeof buf, "dword:%08x",
-                              static_cast<unsigned>(v.data[0] | v.data[1] << 8 | v.data[2] << 16 |
-                                                    static_cast<std::uint32_t>(v.data[3]) << 24));
-                out += buf;
-            } else {
-                out += v.type == reg::Binary ? "hex:" : "hex(" + std::to_string(v.type) + "):";
-                for (std::size_t i = 0; i < v.data.size(); ++i) {
-                    char buf[4];
-                    std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned>(v.data[i]));
-                    if (i) out += ',';
-                    out += buf;
-                }
-            }
-            out += '\n';
-        }
-        for (const auto& [folded, child] : n.children) self(self, *child, keyPath + '\\' + child->name);
-    };
-    dump(dump, *node, header);
-    return out;
-}
+std::string SimRegistry::Dump(std::string_view path) { return reg::Dump(*this, path); }
 
 }  // namespace brisko::sim

@@ -37,22 +37,12 @@ public:
     std::int32_t FlushKey(std::uint32_t key) override;
     std::int32_t CloseKey(std::uint32_t key) override;
 
-    // For tests and tools. A path begins with its root: HKCR, HKCU, HKLM, HKU or the long names
-    // (HKEY_CURRENT_USER ...), e.g. "HKCU\Software\Corvant\Brisko". Missing keys are created.
-    // False for a path that names no root or that the registry refuses.
+    // For tests and tools: reg::Preset, reg::PresetString, reg::PresetDword and reg::Dump on
+    // this registry (platform/registry_text.h).
     bool Preset(std::string_view path, std::string_view name, std::uint32_t type, std::string_view data);
-    bool PresetString(std::string_view path, std::string_view name, std::string_view text);  // REG_SZ, null added
+    bool PresetString(std::string_view path, std::string_view name, std::string_view text);
     bool PresetDword(std::string_view path, std::string_view name, std::uint32_t value);
-
-    // The key and its sub-keys as text, empty when the key is missing: per key a line
-    // "[HKCU\Software\Corvant\Brisko]", then a line per value in enumeration order:
-    //   "name"=REG_SZ:"text"             REG_SZ or REG_EXPAND_SZ ending in its one null
-    //   "name"=REG_SZ(no null):"text"    a string type without a final null
-    //   "name"=dword:00000003            REG_DWORD of 4 bytes
-    //   "name"=hex:01,00,ff              REG_BINARY;  hex(<type>):... any other type or size
-    // The default value is written @=. In names and texts \ and " are escaped with \, bytes
-    // outside printable ASCII are written \xHH.
-    std::string Dump(std::string_view path) const;
+    std::string Dump(std::string_view path);
 
     // Handles open now, the predefined roots not counted.
     std::size_t OpenHandleCount() const noexcept { return handles_.size(); }
@@ -67,8 +57,6 @@ private:
     std::int32_t Lookup(std::uint32_t key, std::uint32_t required, std::shared_ptr<Node>& node) const;
     std::uint32_t NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
     std::shared_ptr<Node> RootNode(std::uint32_t key) const;
-    bool ParseRoot(std::string_view path, std::uint32_t& root, std::string_view& rest,
-                   std::string_view* rootName = nullptr) const;
 
     std::shared_ptr<Node> classesRoot_, currentUser_, localMachine_, users_;
     std::map<std::uint32_t, Handle> handles_;

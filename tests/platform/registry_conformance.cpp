@@ -1,7 +1,10 @@
 #include "tests/platform/registry_conformance.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+
+#include "platform/registry_text.h"
 
 namespace brisko::testing {
 
@@ -406,6 +409,40 @@ TEST_F(RegistryConformance, HandlesOfADeletedKeyAnswerKeyDeleted) {
     EXPECT_EQ(Set(second, "v", reg::Sz, "y\0"s), reg::KeyDeleted);
     EXPECT_EQ(reg_->CloseKey(key), reg::Success);
     opened_.erase(std::find(opened_.begin(), opened_.end(), key));
+}
+
+// --- Keys as text ------------------------------------------------------------------
+
+TEST_F(RegistryConformance, PresetAndDumpGiveTheSameTextOnEveryBackend) {
+    const std::string path = "HKCU\\" + basePath_;
+    ASSERT_TRUE(reg::PresetDword(*reg_, path, "zeta", 7));
+    ASSERT_TRUE(reg::PresetString(*reg_, "HKEY_CURRENT_USER\\" + basePath_, "Alpha", "Caf\xE9 \"x\"\\y"));
+    ASSERT_TRUE(reg::PresetString(*reg_, path, "", "default"));
+    ASSERT_TRUE(reg::Preset(*reg_, path + "\\Box", "raw", reg::Sz, "no null"));
+    ASSERT_TRUE(reg::Preset(*reg_, path + "\\Box", "bin", reg::Binary, std::string("\x01\0\xFF", 3)));
+    ASSERT_TRUE(reg::Preset(*reg_, path + "\\Box", "short", reg::Dword, "\x01\x02"));
+    ASSERT_TRUE(reg::Preset(*reg_, path + "\\Box\\Inner", "p", reg::ExpandSz, std::string("%TEMP%\0", 7)));
+    ASSERT_TRUE(reg::PresetDword(*reg_, path + "\\abc", "n", 1));
+
+    std::string upper = path;
+    for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string header = "[HKCU\\" + basePath_;
+    EXPECT_EQ(reg::Dump(*reg_, upper),
+              header + "]\n"
+                       "@=REG_SZ:\"default\"\n"
+                       "\"Alpha\"=REG_SZ:\"Caf\\xE9 \\\"x\\\"\\\\y\"\n"
+                       "\"zeta\"=dword:00000007\n" +
+                  header + "\\abc]\n\"n\"=dword:00000001\n" + header +
+                  "\\Box]\n"
+                  "\"bin\"=hex:01,00,ff\n"
+                  "\"raw\"=REG_SZ(no null):\"no null\"\n"
+                  "\"short\"=hex(4):01,02\n" +
+                  header + "\\Box\\Inner]\n\"p\"=REG_EXPAND_SZ:\"%TEMP%\"\n");
+    EXPECT_EQ(reg::Dump(*reg_, path + "\\Missing"), "");
+    EXPECT_EQ(reg::Dump(*reg_, "HKXX\\Software"), "");
+    EXPECT_FALSE(reg::PresetString(*reg_, "Software\\Corvant", "x", "y"));
+    EXPECT_EQ(reg::ParseKeyPath("hkey_local_machine\\Software")->root, reg::LocalMachine);
+    EXPECT_EQ(reg::ParseKeyPath("HKU")->subKey, "");
 }
 
 }  // namespace brisko::testing
