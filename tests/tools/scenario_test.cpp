@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "tools/brisko-sim/native_session.h"
 #include "tools/brisko-sim/scenario.h"
 
 namespace brisko::tools {
@@ -16,7 +17,7 @@ Ran RunScenario(const std::string& text) {
     std::ostringstream out;
     int code = 0;
     {
-        ScenarioRunner runner(out);
+        ScenarioRunner runner(out, MakeNativeSession());
         code = runner.RunText(text, "t");
     }
     return {code, out.str()};

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "tools/brisko-sim/native_session.h"
 #include "tools/brisko-sim/scenario.h"
 
 int main(int argc, char** argv) {
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
                      "without a file it runs the built-in demo on the sample mailbox.\n";
         return argc > 2 ? 2 : 0;
     }
-    brisko::tools::ScenarioRunner runner(std::cout);
+    brisko::tools::ScenarioRunner runner(std::cout, brisko::tools::MakeNativeSession());
     if (argc == 1) return runner.RunText(brisko::tools::kDemoScenario, "demo");
     const std::string path = argv[1];
     if (path == "-") return runner.Run(std::cin, "stdin");

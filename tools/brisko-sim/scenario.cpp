@@ -5,12 +5,10 @@
 #include <ostream>
 #include <sstream>
 
-#include "addin/host/COptions.h"
-#include "addin/host/globals.h"
-#include "addin/host/services.h"
-#include "automation/error.h"
 #include "automation/text.h"
+#include "platform/platform.h"
 #include "platform/registry.h"
+#include "platform/registry_text.h"
 #include "simhost/objects.h"
 #include "simhost/sample_mailbox.h"
 
@@ -46,11 +44,9 @@ expect references 0
 
 namespace {
 
-struct ScenarioError {
-    std::wstring message;
-};
-
-[[noreturn]] void Fail(std::wstring message) { throw ScenarioError{std::move(message)}; }
+// ext_ConnectMode and ext_DisconnectMode.
+constexpr std::int32_t kAfterStartup = 0, kStartup = 1, kExternal = 2, kCommandLine = 3;
+constexpr std::int32_t kHostShutdown = 0, kUserClosed = 1;
 
 std::vector<std::wstring> Tokenize(const std::wstring& line) {
     std::vector<std::wstring> words;
@@ -84,25 +80,15 @@ std::vector<std::wstring> Tokenize(const std::wstring& line) {
     return words;
 }
 
-long ParseNumber(const std::wstring& text, const wchar_t* what) {
-    try {
-        std::size_t used = 0;
-        const long n = std::stol(text, &used, 0);
-        if (used == text.size()) return n;
-    } catch (...) {
-    }
-    Fail(std::wstring(what) + L": \"" + text + L"\" is not a number");
-}
-
 std::string Narrow(const std::wstring& s) { return ToUtf8(s); }
 
 std::int32_t ConnectModeOf(const std::vector<std::wstring>& w, std::size_t at) {
-    if (w.size() <= at) return ext_cm_Startup;
+    if (w.size() <= at) return kStartup;
     const auto& m = w[at];
-    if (EqualsNoCase(m, L"startup")) return ext_cm_Startup;
-    if (EqualsNoCase(m, L"after-startup")) return ext_cm_AfterStartup;
-    if (EqualsNoCase(m, L"external")) return ext_cm_External;
-    if (EqualsNoCase(m, L"command-line")) return ext_cm_CommandLine;
+    if (EqualsNoCase(m, L"startup")) return kStartup;
+    if (EqualsNoCase(m, L"after-startup")) return kAfterStartup;
+    if (EqualsNoCase(m, L"external")) return kExternal;
+    if (EqualsNoCase(m, L"command-line")) return kCommandLine;
     Fail(L"unknown connect mode \"" + m + L"\" (startup, after-startup, external, command-line)");
 }
 
@@ -115,46 +101,60 @@ const wchar_t* LevelName(std::int32_t level) {
     }
 }
 
-std::wstring FormatRecord(const sim::LogRecord& r) {
+// Control characters as the support library writes them, so a record is one line.
+std::wstring OneLine(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\t') out += L"\\t";
+        else if (c == L'\r') out += L"\\r";
+        else if (c == L'\n') out += L"\\n";
+        else if (c < 0x20 || c == 0x7F) {
+            const wchar_t* hex = L"0123456789ABCDEF";
+            out += L"\\x";
+            out += hex[(c >> 4) & 0xF];
+            out += hex[c & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::wstring FormatRecord(const LogEntry& r) {
     std::wstring s = L"[" + std::wstring(LevelName(r.level));
     if (r.level == 3) {
         s += L" #" + std::to_wstring(r.errorNumber);
     } else {
         s += L":" + std::to_wstring(r.detail);
     }
-    return s + L"] " + r.procedure + L": " + r.message;
+    return s + L"] " + OneLine(r.procedure) + L": " + OneLine(r.message);
+}
+
+}  // namespace
+
+[[noreturn]] void Fail(std::wstring message) { throw SessionError{std::move(message)}; }
+
+long ParseNumber(const std::wstring& text, const wchar_t* what) {
+    try {
+        std::size_t used = 0;
+        const long n = std::stol(text, &used, 0);
+        if (used == text.size()) return n;
+    } catch (...) {
+    }
+    Fail(std::wstring(what) + L": \"" + text + L"\" is not a number");
 }
 
 void ExpectCount(const std::vector<std::wstring>& w, std::size_t n, const wchar_t* usage) {
     if (w.size() != n) Fail(std::wstring(L"usage: ") + usage);
 }
 
-const std::pair<const wchar_t*, const char*> kExports[] = {
-    {L"InitEx", "InitEx"},         {L"InitComplete", "InitComplete"}, {L"LogMsg", "LogMsg"},
-    {L"AddAboutMenu", "AddAboutMenu"}, {L"ShowAbout", "ShowAbout"},   {L"ShowContextHelp", "ShowContextHelp"}};
-
-std::string ExportName(const std::wstring& name) {
-    for (const auto& [w, n] : kExports) {
-        if (EqualsNoCase(name, w)) return n;
-    }
-    Fail(L"unknown support library export \"" + name +
-         L"\" (InitEx, InitComplete, LogMsg, AddAboutMenu, ShowAbout, ShowContextHelp)");
-}
-
-}  // namespace
-
-ScenarioRunner::ScenarioRunner(std::ostream& out) : out_(out) {
-    ReleaseProcessObjects();
-    Services() = DefaultServices();
-    platform_.Install();
+ScenarioRunner::ScenarioRunner(std::ostream& out, std::unique_ptr<AddinSession> session)
+    : out_(out), session_(std::move(session)) {
     NewHost(true);
 }
 
-ScenarioRunner::~ScenarioRunner() {
-    connect_.reset();
-    ReleaseProcessObjects();
-    SetPlatform(brisko::Platform{});
-}
+// The add-in goes before the host it holds references into.
+ScenarioRunner::~ScenarioRunner() { session_.reset(); }
 
 void ScenarioRunner::NewHost(bool sample) {
     windows_.clear();
@@ -209,7 +209,7 @@ int ScenarioRunner::Run(std::istream& in, const std::string& name) {
                 words.back() = block;
             }
             Execute(words);
-        } catch (const ScenarioError& e) {
+        } catch (const SessionError& e) {
             out_ << name << ":" << lineNo << ": " << Narrow(e.message) << "\n";
             return 2;
         }
@@ -217,8 +217,13 @@ int ScenarioRunner::Run(std::istream& in, const std::string& name) {
         for (const auto& e : host_->EscapedErrors()) {
             out_ << "!! error escaped into the host from " << Narrow(e.source) << "." << Narrow(e.event) << ": "
                  << e.number << " " << Narrow(e.description) << "\n";
+            ++escaped_;
         }
         host_->ClearEscapedErrors();
+        for (const auto& e : session_->TakeEscapedErrors()) {
+            out_ << "!! error escaped into the host from " << Narrow(e) << "\n";
+            ++escaped_;
+        }
     }
     out_ << "-- " << name << ": " << expectations_ - failed_ << " of " << expectations_
          << " expectations held\n";
@@ -257,32 +262,24 @@ sim::SimExplorer* ScenarioRunner::ExplorerNamed(const std::wstring& name) {
 }
 
 void ScenarioRunner::Load(std::int32_t mode) {
-    if (connect_) Fail(L"the add-in is already loaded");
-    connect_ = std::make_shared<brisko::Connect>();
+    if (session_->Loaded()) Fail(L"the add-in is already loaded");
     connectedOnce_ = true;
-    Array custom;
-    connect_->OnConnection(host_->ApplicationObject(), mode, nullptr, custom);
+    session_->Connect(host_->ApplicationObject(), mode);
 }
 
 void ScenarioRunner::StartupComplete() {
-    if (!connect_) Fail(L"the add-in is not loaded");
-    Array custom;
-    connect_->OnStartupComplete(custom);
+    if (!session_->Loaded()) Fail(L"the add-in is not loaded");
+    session_->StartupComplete();
 }
 
 void ScenarioRunner::BeginShutdown() {
-    if (!connect_) Fail(L"the add-in is not loaded");
-    Array custom;
-    connect_->OnBeginShutdown(custom);
+    if (!session_->Loaded()) Fail(L"the add-in is not loaded");
+    session_->BeginShutdown();
 }
 
 void ScenarioRunner::Disconnect(std::int32_t mode) {
-    if (!connect_) Fail(L"the add-in is not loaded");
-    Array custom;
-    connect_->OnDisconnection(mode, custom);
-    // The host releases the add-in after disconnecting it.
-    last_ = connect_->State();
-    connect_.reset();
+    if (!session_->Loaded()) Fail(L"the add-in is not loaded");
+    lastState_ = session_->Disconnect(mode);
 }
 
 void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
@@ -293,9 +290,11 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         return w[i];
     };
 
-    if (is(L"mailbox")) {
+    if (session_->InProcessCommand(w, out_)) {
+        return;
+    } else if (is(L"mailbox")) {
         ExpectCount(w, 2, L"mailbox sample|empty");
-        if (connect_) Fail(L"mailbox: the add-in is loaded; set up the mailbox before start");
+        if (session_->Loaded()) Fail(L"mailbox: the add-in is loaded; set up the mailbox before start");
         if (EqualsNoCase(w[1], L"sample")) NewHost(true);
         else if (EqualsNoCase(w[1], L"empty")) NewHost(false);
         else Fail(L"usage: mailbox sample|empty");
@@ -308,29 +307,8 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
             if (major < 9 || major > 14) Fail(L"version: the host is Outlook 9 (2000) to 14 (2010)");
             host_->SetMajorVersion(static_cast<int>(major));
         }
-    } else if (is(L"screen")) {
-        ExpectCount(w, 3, L"screen <width> <height>");
-        platform_.desktop.width = static_cast<int>(ParseNumber(w[1], L"screen"));
-        platform_.desktop.height = static_cast<int>(ParseNumber(w[2], L"screen"));
-    } else if (is(L"torvik")) {
-        const auto& what = arg(1);
-        if (EqualsNoCase(what, L"missing")) {
-            ExpectCount(w, 2, L"torvik missing");
-            platform_.torvik.SetMissing(true);
-        } else if (EqualsNoCase(what, L"present")) {
-            ExpectCount(w, 2, L"torvik present");
-            platform_.torvik.SetMissing(false);
-        } else if (EqualsNoCase(what, L"result")) {
-            ExpectCount(w, 4, L"torvik result <export> <number>");
-            platform_.torvik.SetBehaviour(ExportName(w[2]),
-                                          {static_cast<std::int32_t>(ParseNumber(w[3], L"torvik result")), {}});
-        } else if (EqualsNoCase(what, L"raise")) {
-            ExpectCount(w, 4, L"torvik raise <export> <error number>");
-            platform_.torvik.SetBehaviour(ExportName(w[2]),
-                                          {0, static_cast<std::int32_t>(ParseNumber(w[3], L"torvik raise"))});
-        } else {
-            Fail(L"usage: torvik missing | present | result <export> <n> | raise <export> <n>");
-        }
+    } else if (is(L"screen") || is(L"torvik") || is(L"option")) {
+        Fail(L"\"" + cmd + L"\" reaches into the add-in's process: brisko-sim only");
     } else if (is(L"explorer")) {
         ExpectCount(w, 2, L"explorer <folder>   (a window open before start-up)");
         const auto name = NameWindow(host_->AddExplorerAtStartup(Folder(w[1])), true);
@@ -353,15 +331,15 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
     } else if (is(L"begin-shutdown")) {
         BeginShutdown();
     } else if (is(L"disconnect")) {
-        std::int32_t mode = ext_dm_HostShutdown;
+        std::int32_t mode = kHostShutdown;
         if (w.size() > 1) {
-            if (EqualsNoCase(w[1], L"user")) mode = ext_dm_UserClosed;
+            if (EqualsNoCase(w[1], L"user")) mode = kUserClosed;
             else if (!EqualsNoCase(w[1], L"host")) Fail(L"usage: disconnect [host|user]");
         }
         Disconnect(mode);
     } else if (is(L"shutdown")) {
         BeginShutdown();
-        Disconnect(ext_dm_HostShutdown);
+        Disconnect(kHostShutdown);
     } else if (is(L"open")) {
         const auto& kind = arg(1);
         if (EqualsNoCase(kind, L"explorer")) {
@@ -465,7 +443,7 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         if (EqualsNoCase(what, L"log")) PrintLog(false);
         else if (EqualsNoCase(what, L"errors")) PrintLog(true);
         else if (EqualsNoCase(what, L"state")) PrintState();
-        else if (EqualsNoCase(what, L"options")) PrintOptions();
+        else if (EqualsNoCase(what, L"options")) Fail(L"\"print options\" reaches into the add-in's process: brisko-sim only");
         else if (EqualsNoCase(what, L"windows")) {
             for (const auto& [n, win] : windows_) {
                 out_ << "  " << Narrow(n) << "  " << (win.object->Vanished() ? "closed" : "open") << "  "
@@ -485,51 +463,26 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
             bool ok = false;
             const std::string path = Narrow(w[2]);
             const std::string name = Narrow(w[3]);
+            auto& registry = session_->AddinRegistry();
             if (EqualsNoCase(w[4], L"sz")) {
-                ok = platform_.registry.PresetString(path, name, platform_.codePage.ToAnsi(w[5]));
+                ok = reg::PresetString(registry, path, name, session_->AddinCodePage().ToAnsi(w[5]));
             } else if (EqualsNoCase(w[4], L"expand")) {
-                std::string data = platform_.codePage.ToAnsi(w[5]);
+                std::string data = session_->AddinCodePage().ToAnsi(w[5]);
                 data.push_back('\0');
-                ok = platform_.registry.Preset(path, name, reg::ExpandSz, data);
+                ok = reg::Preset(registry, path, name, reg::ExpandSz, data);
             } else if (EqualsNoCase(w[4], L"dword")) {
-                ok = platform_.registry.PresetDword(path, name,
-                                                    static_cast<std::uint32_t>(ParseNumber(w[5], L"registry set")));
+                ok = reg::PresetDword(registry, path, name,
+                                      static_cast<std::uint32_t>(ParseNumber(w[5], L"registry set")));
             } else {
                 Fail(L"registry set: the type is sz, expand or dword");
             }
             if (!ok) Fail(L"registry set: the registry refused \"" + w[2] + L"\" (a path begins with HKCU, HKLM or HKCR)");
         } else if (EqualsNoCase(what, L"dump")) {
             ExpectCount(w, 3, L"registry dump <key path>");
-            const auto text = platform_.registry.Dump(Narrow(w[2]));
+            const auto text = reg::Dump(session_->AddinRegistry(), Narrow(w[2]));
             out_ << (text.empty() ? std::string("  (no such key)\n") : text);
         } else {
             Fail(L"usage: registry set <key path> <name> sz|expand|dword <data> | registry dump <key path>");
-        }
-    } else if (is(L"option")) {
-        // Writes a setting through the options, as the dialogs do.
-        const auto& o = Options();
-        const auto& name = arg(1);
-        if (EqualsNoCase(name, L"LangID") || EqualsNoCase(name, L"LangFile")) {
-            ExpectCount(w, 3, L"option LangID|LangFile <text>");
-            if (EqualsNoCase(name, L"LangID")) o.SetLangID(w[2]);
-            else o.SetLangFile(w[2]);
-        } else if (EqualsNoCase(name, L"LastUsed_Button") || EqualsNoCase(name, L"LastUsed_MailAction") ||
-                   EqualsNoCase(name, L"LastUsed_AttachMail")) {
-            ExpectCount(w, 4, L"option LastUsed_Button|LastUsed_MailAction|LastUsed_AttachMail <dialog> <value>");
-            const auto n = static_cast<std::int32_t>(ParseNumber(w[2], L"option"));
-            if (EqualsNoCase(name, L"LastUsed_AttachMail")) {
-                if (!EqualsNoCase(w[3], L"true") && !EqualsNoCase(w[3], L"false")) {
-                    Fail(L"option LastUsed_AttachMail: the value is true or false");
-                }
-                o.SetLastUsed_AttachMail(n, EqualsNoCase(w[3], L"true"));
-            } else {
-                const auto v = static_cast<std::int32_t>(ParseNumber(w[3], L"option"));
-                if (EqualsNoCase(name, L"LastUsed_Button")) o.SetLastUsed_Button(n, v);
-                else o.SetLastUsed_MailAction(n, v);
-            }
-        } else {
-            Fail(L"unknown option \"" + name + L"\" (LangID, LangFile, LastUsed_Button, LastUsed_MailAction, "
-                 L"LastUsed_AttachMail)");
         }
     } else if (is(L"expect")) {
         Expect(w);
@@ -538,49 +491,31 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
     }
 }
 
-std::wstring ScenarioRunner::StateText() const {
-    if (connect_) return StateName(connect_->State());
+std::wstring ScenarioRunner::StateText() {
+    if (session_->Loaded()) return session_->State();
     if (!connectedOnce_) return L"Not loaded";
-    return StateName(last_);
+    return lastState_;
 }
 
-int ScenarioRunner::TrackedExplorers() const {
-    if (!connect_ || !connect_->Explorers()) return 0;
-    try {
-        return connect_->Explorers()->Count();
-    } catch (...) {
-        return 0;
-    }
-}
+int ScenarioRunner::TrackedExplorers() { return session_->Loaded() ? session_->TrackedExplorers() : 0; }
 
-std::vector<std::wstring> ScenarioRunner::LogLines() const {
+std::vector<std::wstring> ScenarioRunner::LogLines() {
     std::vector<std::wstring> lines;
-    for (const auto& r : platform_.torvik.log()) lines.push_back(FormatRecord(r));
+    for (const auto& r : session_->Log()) lines.push_back(FormatRecord(r));
     return lines;
 }
 
 void ScenarioRunner::PrintNewLog() {
-    const auto& log = platform_.torvik.log();
+    const auto& log = session_->Log();
     for (; printedLog_ < log.size(); ++printedLog_) out_ << "  " << Narrow(FormatRecord(log[printedLog_])) << "\n";
 }
 
 void ScenarioRunner::PrintLog(bool errorsOnly) {
-    for (const auto& r : platform_.torvik.log()) {
+    const auto& log = session_->Log();
+    for (const auto& r : log) {
         if (!errorsOnly || r.level == 3) out_ << "  " << Narrow(FormatRecord(r)) << "\n";
     }
-    printedLog_ = platform_.torvik.log().size();
-}
-
-void ScenarioRunner::PrintOptions() {
-    const auto& o = Options();
-    out_ << "  mailbox key: " << Narrow(o.GetRegPath(false)) << "\n";
-    out_ << "  LangID: " << Narrow(o.LangID()) << "\n";
-    out_ << "  LangFile: " << Narrow(o.LangFile()) << "\n";
-    for (int n : {3, 1}) {
-        out_ << "  dialog " << n << ": LastUsed_Button " << o.LastUsed_Button(n) << ", LastUsed_MailAction "
-             << o.LastUsed_MailAction(n) << ", LastUsed_AttachMail " << (o.LastUsed_AttachMail(n) ? "true" : "false")
-             << "\n";
-    }
+    printedLog_ = log.size();
 }
 
 void ScenarioRunner::PrintState() {
@@ -613,17 +548,17 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         actual = found ? L"a line contains it" : L"no line contains it";
     } else if (EqualsNoCase(what, L"errors")) {
         long n = 0;
-        for (const auto& r : platform_.torvik.log()) n += r.level == 3 ? 1 : 0;
+        for (const auto& r : session_->Log()) n += r.level == 3 ? 1 : 0;
         count(n);
     } else if (EqualsNoCase(what, L"escaped")) {
-        count(static_cast<long>(host_->EscapedErrors().size()));
+        count(escaped_ + static_cast<long>(host_->EscapedErrors().size()));
     } else if (EqualsNoCase(what, L"references")) {
         count(host_->ExternalReferences());
     } else if (EqualsNoCase(what, L"tracked")) {
         count(TrackedExplorers());
     } else if (EqualsNoCase(what, L"registry")) {
         if (w.size() != 4) Fail(L"usage: expect registry <key path> <<   (the listing, then a line \".\")");
-        actual = FromUtf8(platform_.registry.Dump(Narrow(w[2])));
+        actual = FromUtf8(reg::Dump(session_->AddinRegistry(), Narrow(w[2])));
         held = actual == w[3];
         rest = w[2];
         if (!held) actual = L"\n" + actual;

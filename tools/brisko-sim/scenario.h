@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/Connect.h"
-#include "platform/sim/sim_platform.h"
 #include "simhost/sim_outlook.h"
+#include "tools/brisko-sim/session.h"
 
 namespace brisko::tools {
 
@@ -18,7 +17,7 @@ extern const char* const kDemoScenario;
 
 class ScenarioRunner {
 public:
-    explicit ScenarioRunner(std::ostream& out);
+    ScenarioRunner(std::ostream& out, std::unique_ptr<AddinSession> session);
     ~ScenarioRunner();
     ScenarioRunner(const ScenarioRunner&) = delete;
     ScenarioRunner& operator=(const ScenarioRunner&) = delete;
@@ -29,8 +28,7 @@ public:
     int RunText(const std::string& text, const std::string& name);
 
     sim::SimOutlook& Host() { return *host_; }
-    sim::SimPlatform& Platform() { return platform_; }
-    const std::shared_ptr<brisko::Connect>& Addin() const { return connect_; }
+    AddinSession& Session() { return *session_; }
     int FailedExpectations() const { return failed_; }
 
 private:
@@ -52,23 +50,22 @@ private:
     void PrintNewLog();
     void PrintLog(bool errorsOnly);
     void PrintState();
-    void PrintOptions();
     void Expect(const std::vector<std::wstring>& words);
-    std::wstring StateText() const;
-    int TrackedExplorers() const;
-    std::vector<std::wstring> LogLines() const;
+    std::wstring StateText();
+    int TrackedExplorers();
+    std::vector<std::wstring> LogLines();
 
     std::ostream& out_;
-    sim::SimPlatform platform_;
+    std::unique_ptr<AddinSession> session_;
     std::unique_ptr<sim::SimOutlook> host_;
-    std::shared_ptr<brisko::Connect> connect_;
     bool connectedOnce_ = false;
-    ConnectState last_ = ConnectState::Loaded;
+    std::wstring lastState_;
     std::map<std::wstring, Window> windows_;
     int explorerCount_ = 0;
     int inspectorCount_ = 0;
     std::size_t printedLog_ = 0;
     bool liveLog_ = true;
+    long escaped_ = 0;  // errors that escaped into the host in this run
     int failed_ = 0;
     int expectations_ = 0;
 };

@@ -1,0 +1,178 @@
+#include "tools/brisko-sim/native_session.h"
+
+#include <ostream>
+
+#include "addin/host/COptions.h"
+#include "addin/host/Connect.h"
+#include "addin/host/globals.h"
+#include "addin/host/services.h"
+#include "automation/text.h"
+#include "platform/sim/sim_platform.h"
+
+namespace brisko::tools {
+
+namespace {
+
+const std::pair<const wchar_t*, const char*> kExports[] = {
+    {L"InitEx", "InitEx"},         {L"InitComplete", "InitComplete"}, {L"LogMsg", "LogMsg"},
+    {L"AddAboutMenu", "AddAboutMenu"}, {L"ShowAbout", "ShowAbout"},   {L"ShowContextHelp", "ShowContextHelp"}};
+
+std::string ExportName(const std::wstring& name) {
+    for (const auto& [w, n] : kExports) {
+        if (EqualsNoCase(name, w)) return n;
+    }
+    Fail(L"unknown support library export \"" + name +
+         L"\" (InitEx, InitComplete, LogMsg, AddAboutMenu, ShowAbout, ShowContextHelp)");
+}
+
+class NativeSession final : public AddinSession {
+public:
+    NativeSession() {
+        ReleaseProcessObjects();
+        Services() = DefaultServices();
+        platform_.Install();
+    }
+    ~NativeSession() override {
+        connect_.reset();
+        ReleaseProcessObjects();
+        SetPlatform(brisko::Platform{});
+    }
+    NativeSession(const NativeSession&) = delete;
+    NativeSession& operator=(const NativeSession&) = delete;
+
+    void Connect(const ObjectPtr& application, std::int32_t mode) override {
+        connect_ = std::make_shared<brisko::Connect>();
+        Array custom;
+        connect_->OnConnection(application, mode, nullptr, custom);
+    }
+    void StartupComplete() override {
+        Array custom;
+        connect_->OnStartupComplete(custom);
+    }
+    void BeginShutdown() override {
+        Array custom;
+        connect_->OnBeginShutdown(custom);
+    }
+    std::wstring Disconnect(std::int32_t mode) override {
+        Array custom;
+        connect_->OnDisconnection(mode, custom);
+        // The host releases the add-in after disconnecting it.
+        const std::wstring state = StateName(connect_->State());
+        connect_.reset();
+        return state;
+    }
+    bool Loaded() const override { return connect_ != nullptr; }
+    std::wstring State() override { return StateName(connect_->State()); }
+    int TrackedExplorers() override {
+        if (!connect_ || !connect_->Explorers()) return 0;
+        try {
+            return connect_->Explorers()->Count();
+        } catch (...) {
+            return 0;
+        }
+    }
+
+    const std::vector<LogEntry>& Log() override {
+        const auto& records = platform_.torvik.log();
+        for (std::size_t i = log_.size(); i < records.size(); ++i) {
+            const auto& r = records[i];
+            log_.push_back({r.level, r.detail, r.procedure, r.errorNumber, r.message});
+        }
+        return log_;
+    }
+
+    Registry& AddinRegistry() override { return platform_.registry; }
+    CodePage& AddinCodePage() override { return platform_.codePage; }
+
+    bool InProcessCommand(const std::vector<std::wstring>& w, std::ostream& out) override {
+        const std::wstring& cmd = w[0];
+        if (EqualsNoCase(cmd, L"screen")) {
+            ExpectCount(w, 3, L"screen <width> <height>");
+            platform_.desktop.width = static_cast<int>(ParseNumber(w[1], L"screen"));
+            platform_.desktop.height = static_cast<int>(ParseNumber(w[2], L"screen"));
+        } else if (EqualsNoCase(cmd, L"torvik")) {
+            Torvik(w);
+        } else if (EqualsNoCase(cmd, L"option")) {
+            SetOption(w);
+        } else if (EqualsNoCase(cmd, L"print") && w.size() == 2 && EqualsNoCase(w[1], L"options")) {
+            PrintOptions(out);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    void Torvik(const std::vector<std::wstring>& w) {
+        if (w.size() < 2) Fail(L"usage: torvik missing | present | result <export> <n> | raise <export> <n>");
+        const auto& what = w[1];
+        if (EqualsNoCase(what, L"missing")) {
+            ExpectCount(w, 2, L"torvik missing");
+            platform_.torvik.SetMissing(true);
+        } else if (EqualsNoCase(what, L"present")) {
+            ExpectCount(w, 2, L"torvik present");
+            platform_.torvik.SetMissing(false);
+        } else if (EqualsNoCase(what, L"result")) {
+            ExpectCount(w, 4, L"torvik result <export> <number>");
+            platform_.torvik.SetBehaviour(ExportName(w[2]),
+                                          {static_cast<std::int32_t>(ParseNumber(w[3], L"torvik result")), {}});
+        } else if (EqualsNoCase(what, L"raise")) {
+            ExpectCount(w, 4, L"torvik raise <export> <error number>");
+            platform_.torvik.SetBehaviour(ExportName(w[2]),
+                                          {0, static_cast<std::int32_t>(ParseNumber(w[3], L"torvik raise"))});
+        } else {
+            Fail(L"usage: torvik missing | present | result <export> <n> | raise <export> <n>");
+        }
+    }
+
+    // Writes a setting through the options, as the dialogs do.
+    static void SetOption(const std::vector<std::wstring>& w) {
+        if (w.size() < 2) Fail(L"\"option\" needs more arguments");
+        const auto& o = Options();
+        const auto& name = w[1];
+        if (EqualsNoCase(name, L"LangID") || EqualsNoCase(name, L"LangFile")) {
+            ExpectCount(w, 3, L"option LangID|LangFile <text>");
+            if (EqualsNoCase(name, L"LangID")) o.SetLangID(w[2]);
+            else o.SetLangFile(w[2]);
+        } else if (EqualsNoCase(name, L"LastUsed_Button") || EqualsNoCase(name, L"LastUsed_MailAction") ||
+                   EqualsNoCase(name, L"LastUsed_AttachMail")) {
+            ExpectCount(w, 4, L"option LastUsed_Button|LastUsed_MailAction|LastUsed_AttachMail <dialog> <value>");
+            const auto n = static_cast<std::int32_t>(ParseNumber(w[2], L"option"));
+            if (EqualsNoCase(name, L"LastUsed_AttachMail")) {
+                if (!EqualsNoCase(w[3], L"true") && !EqualsNoCase(w[3], L"false")) {
+                    Fail(L"option LastUsed_AttachMail: the value is true or false");
+                }
+                o.SetLastUsed_AttachMail(n, EqualsNoCase(w[3], L"true"));
+            } else {
+                const auto v = static_cast<std::int32_t>(ParseNumber(w[3], L"option"));
+                if (EqualsNoCase(name, L"LastUsed_Button")) o.SetLastUsed_Button(n, v);
+                else o.SetLastUsed_MailAction(n, v);
+            }
+        } else {
+            Fail(L"unknown option \"" + name + L"\" (LangID, LangFile, LastUsed_Button, LastUsed_MailAction, "
+                 L"LastUsed_AttachMail)");
+        }
+    }
+
+    static void PrintOptions(std::ostream& out) {
+        const auto& o = Options();
+        out << "  mailbox key: " << ToUtf8(o.GetRegPath(false)) << "\n";
+        out << "  LangID: " << ToUtf8(o.LangID()) << "\n";
+        out << "  LangFile: " << ToUtf8(o.LangFile()) << "\n";
+        for (int n : {3, 1}) {
+            out << "  dialog " << n << ": LastUsed_Button " << o.LastUsed_Button(n) << ", LastUsed_MailAction "
+                << o.LastUsed_MailAction(n) << ", LastUsed_AttachMail "
+                << (o.LastUsed_AttachMail(n) ? "true" : "false") << "\n";
+        }
+    }
+
+    sim::SimPlatform platform_;
+    std::shared_ptr<brisko::Connect> connect_;
+    std::vector<LogEntry> log_;
+};
+
+}  // namespace
+
+std::unique_ptr<AddinSession> MakeNativeSession() { return std::make_unique<NativeSession>(); }
+
+}  // namespace brisko::tools

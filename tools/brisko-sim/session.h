@@ -1,0 +1,67 @@
+// How a scenario reaches the add-in: in this process on the in-memory platform (brisko-sim), or
+// as a COM server in the simulated Outlook over COM (outlook-sim).
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "automation/object.h"
+
+namespace brisko {
+class Registry;
+class CodePage;
+}  // namespace brisko
+
+namespace brisko::tools {
+
+// A scenario line that can't be run; the run stops with the message.
+struct SessionError {
+    std::wstring message;
+};
+[[noreturn]] void Fail(std::wstring message);
+
+// Helpers for command words.
+long ParseNumber(const std::wstring& text, const wchar_t* what);
+void ExpectCount(const std::vector<std::wstring>& words, std::size_t n, const wchar_t* usage);
+
+// One record of the add-in's log.
+struct LogEntry {
+    std::int32_t level = 0;  // 1 debug, 2 warning, 3 error
+    std::int32_t detail = 0;
+    std::wstring procedure;
+    std::int32_t errorNumber = 0;
+    std::wstring message;
+};
+
+class AddinSession {
+public:
+    virtual ~AddinSession() = default;
+
+    // Loads the add-in and calls OnConnection with the host's Application.
+    virtual void Connect(const ObjectPtr& application, std::int32_t mode) = 0;
+    virtual void StartupComplete() = 0;
+    virtual void BeginShutdown() = 0;
+    // OnDisconnection, then the add-in is released; answers its state after disconnection.
+    virtual std::wstring Disconnect(std::int32_t mode) = 0;
+    virtual bool Loaded() const = 0;
+    // While loaded.
+    virtual std::wstring State() = 0;
+    virtual int TrackedExplorers() = 0;
+
+    // Every record the add-in has logged in this session, oldest first.
+    virtual const std::vector<LogEntry>& Log() = 0;
+    // Errors the add-in let out of its entry points since the last call.
+    virtual std::vector<std::wstring> TakeEscapedErrors() { return {}; }
+
+    // The registry and code page the add-in sees.
+    virtual Registry& AddinRegistry() = 0;
+    virtual CodePage& AddinCodePage() = 0;
+
+    // Commands that reach into the add-in's process (screen, torvik, option, print options);
+    // false when the command is none of them.
+    virtual bool InProcessCommand(const std::vector<std::wstring>& words, std::ostream& out) = 0;
+};
+
+}  // namespace brisko::tools
