@@ -4,6 +4,7 @@
 
 #include "addin/com/module.h"
 #include "addin/host/Connect.h"
+#include "addin/tracking/CExplorersWrapper.h"
 #include "automation/text.h"
 #include "automation/win/com_ptr.h"
 #include "automation/win/variant.h"
@@ -12,9 +13,13 @@ namespace brisko::com {
 
 namespace {
 
+constexpr DISPID kStateId = 0x60030000;
+constexpr DISPID kTrackedExplorersId = 0x60030001;
+
 constexpr std::pair<const wchar_t*, DISPID> kMembers[] = {
-    {L"OnConnection", 1}, {L"OnDisconnection", 2}, {L"OnAddInsUpdate", 3},
-    {L"OnStartupComplete", 4}, {L"OnBeginShutdown", 5}};
+    {L"OnConnection", 1},      {L"OnDisconnection", 2},   {L"OnAddInsUpdate", 3},
+    {L"OnStartupComplete", 4}, {L"OnBeginShutdown", 5},   {L"State", kStateId},
+    {L"TrackedExplorers", kTrackedExplorersId}};
 
 // The custom argument as the portable object takes it; anything unreadable is an empty array.
 Array CustomArray(SAFEARRAY** custom) noexcept {
@@ -81,6 +86,11 @@ HRESULT ConnectObject::QueryInterface(REFIID riid, void** ppv) {
         AddRef();
         return S_OK;
     }
+    if (IsEqualIID(riid, IID__Connect)) {
+        *ppv = static_cast<_Connect*>(this);
+        AddRef();
+        return S_OK;
+    }
     *ppv = nullptr;
     return E_NOINTERFACE;
 }
@@ -130,6 +140,18 @@ HRESULT ConnectObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, 
 HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                               EXCEPINFO*, UINT* argErr) {
     if (!params) return E_POINTER;
+    if (id == kStateId || id == kTrackedExplorersId) {
+        if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+        if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+        if (!result) return S_OK;
+        VariantInit(result);
+        if (id == kStateId) {
+            result->vt = VT_BSTR;
+            return get_State(&result->bstrVal);
+        }
+        result->vt = VT_I4;
+        return get_TrackedExplorers(&result->lVal);
+    }
     if (id < 1 || id > 5) return DISP_E_MEMBERNOTFOUND;
     if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
@@ -214,6 +236,22 @@ HRESULT ConnectObject::OnBeginShutdown(SAFEARRAY** custom) {
     try {
         Array args = CustomArray(custom);
         connect_->OnBeginShutdown(args);
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::get_State(BSTR* state) {
+    if (!state) return E_POINTER;
+    *state = SysAllocString(StateName(connect_->State()));
+    return *state ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ConnectObject::get_TrackedExplorers(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    try {
+        if (auto explorers = connect_->Explorers()) *count = explorers->Count();
     } catch (...) {
     }
     return S_OK;

@@ -1,4 +1,5 @@
-// The creatable Connect class: IDTExtensibility2 (dual) over the portable Connect.
+// The creatable Connect class: IDTExtensibility2 (dual) over the portable Connect, and _Connect
+// with the add-in's state for tools.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +15,7 @@ class Connect;
 
 namespace brisko::com {
 
-class ConnectObject final : public IDTExtensibility2 {
+class ConnectObject final : public IDTExtensibility2, public _Connect {
 public:
     ConnectObject();
     ~ConnectObject();
@@ -26,7 +27,8 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
 
-    // IDispatch: the five members by name and DISPID 1..5.
+    // IDispatch, shared by both interfaces: the five methods by name and DISPID 1..5, the two
+    // properties of _Connect.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
@@ -41,6 +43,10 @@ public:
     HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) override;
     HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) override;
     HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
+
+    // _Connect
+    HRESULT STDMETHODCALLTYPE get_State(BSTR* state) override;
+    HRESULT STDMETHODCALLTYPE get_TrackedExplorers(LONG* count) override;
 
 private:
     long refs_ = 1;
