@@ -312,6 +312,60 @@ TEST_F(ComTest, AFailingHostCallArrivesAsTheRuntimeErrorOfItsExcepinfo) {
     EXPECT_EQ(lib.CanUnloadNow(), S_OK);
 }
 
+// A property of _Connect read late-bound, by name, as a tool would.
+std::wstring StateByName(IUnknown* addin) {
+    ComPtr<IDispatch> d;
+    if (FAILED(addin->QueryInterface(IID__Connect, d.PutVoid()))) return L"(no _Connect)";
+    LPOLESTR name = const_cast<LPOLESTR>(L"State");
+    DISPID id = 0;
+    if (FAILED(d->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return L"(no State)";
+    DISPPARAMS none{};
+    VARIANT result;
+    VariantInit(&result);
+    if (FAILED(d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr)) ||
+        result.vt != VT_BSTR)
+        return L"(State failed)";
+    std::wstring text(result.bstrVal, SysStringLen(result.bstrVal));
+    VariantClear(&result);
+    return text;
+}
+
+TEST_F(ComTest, ConnectAnswersItsStateAndTrackedWindowsThroughConnectInterface) {
+    SetEnvironmentVariableW(L"BRISKO_TEST_INITEX_RESULT", L"0");
+    Library lib(DllIn(L"fake0"));
+    {
+        Host host;
+        auto addin = lib.Create();
+        ASSERT_TRUE(addin);
+        auto status = addin.As<_Connect>(IID__Connect);
+        ASSERT_TRUE(status);
+        EXPECT_EQ(StateByName(addin.Get()), L"Loaded");
+        Custom custom;
+        EXPECT_EQ(addin->OnConnection(host.Application(), ext_cm_Startup, nullptr, &custom), S_OK);
+        EXPECT_EQ(StateByName(addin.Get()), L"Connected");
+        EXPECT_EQ(addin->OnStartupComplete(&custom), S_OK);
+        EXPECT_EQ(StateByName(addin.Get()), L"Running");
+        LONG tracked = -1;
+        EXPECT_EQ(status->get_TrackedExplorers(&tracked), S_OK);
+        EXPECT_EQ(tracked, 1);
+        EXPECT_EQ(status->get_TrackedExplorers(nullptr), E_POINTER);
+        // The properties can't be called as methods or written.
+        DISPPARAMS none{};
+        EXPECT_EQ(addin->Invoke(0x60030000, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+                  DISP_E_MEMBERNOTFOUND);
+        EXPECT_EQ(addin->OnBeginShutdown(&custom), S_OK);
+        EXPECT_EQ(addin->OnDisconnection(ext_dm_HostShutdown, &custom), S_OK);
+        BSTR state = nullptr;
+        EXPECT_EQ(status->get_State(&state), S_OK);
+        EXPECT_STREQ(state, L"Shut down");
+        SysFreeString(state);
+        EXPECT_EQ(status->get_TrackedExplorers(&tracked), S_OK);
+        EXPECT_EQ(tracked, 0);
+    }
+    SetEnvironmentVariableW(L"BRISKO_TEST_INITEX_RESULT", nullptr);
+    EXPECT_EQ(lib.CanUnloadNow(), S_OK);
+}
+
 // Created by ProgID through the registry as Outlook creates it, with the real Torvik.dll.
 TEST_F(ComTest, StartupWindowsAndShutdownThroughCoCreateInstanceWriteTheLog) {
     wchar_t temp[MAX_PATH] = {};
