@@ -1,12 +1,51 @@
 #!/usr/bin/env bash
-# Builds the simulator natively and runs it with the given arguments.
-# Build output goes to stderr; stdout and stdin belong to the simulator.
+# The main job: Brisko.dll with the real Torvik.dll, loaded over COM into the simulated Outlook
+# (outlook-sim.exe under Wine) on the built-in sample mailbox; prints where the log was written.
+#
+#   demo.sh [scenario file | -]            the demo, or a scenario, end to end through COM
+#   demo.sh --native [scenario file | -]   the same with brisko-sim, natively (quick)
+#
+# Sets up what it needs (scripts/bootstrap.sh) and builds the programs first; build output goes
+# to stderr, stdout and stdin belong to the simulator.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root="$(pwd)"
 
-BRISKO_SIM="${BRISKO_SIM:-build/native/tools/brisko-sim/brisko-sim}"
+if [ "${1:-}" = "--native" ]; then
+  shift
+  bash scripts/bootstrap.sh --native >&2
+  cmake --preset native --log-level=WARNING >&2
+  cmake --build --preset native --target brisko-sim >&2
+  exec build/native/tools/brisko-sim/brisko-sim "$@"
+fi
+if [ $# -gt 1 ]; then
+  echo "usage: $0 [--native] [scenario file | -]" >&2
+  exit 2
+fi
 
-bash scripts/bootstrap.sh --native >&2
-cmake --preset native --log-level=WARNING >&2
-cmake --build --preset native --target brisko-sim >&2
-exec "$BRISKO_SIM" "$@"
+bash scripts/bootstrap.sh >&2
+cmake --preset windows --log-level=WARNING >&2
+cmake --build --preset windows --target outlook-sim brisko_dll >&2
+
+args=()
+if [ $# -eq 1 ] && [ "$1" != "-" ]; then
+  [ -f "$1" ] || { echo "demo: no file $1" >&2; exit 2; }
+  args+=("Z:$(realpath "$1")")
+elif [ $# -eq 1 ]; then
+  args+=("-")
+fi
+state="$root/build/windows/wine"
+set +e
+scripts/wine-run.sh --state-dir "$state" build/windows/tools/outlook-sim/outlook-sim.exe \
+  --register "Z:$root/build/windows/addin/Brisko.dll" --clean "${args[@]}" | tr -d '\r' |
+  while IFS= read -r line; do
+    printf '%s\n' "$line"
+    # The log's Windows path, and where it lies in the Wine prefix.
+    case "$line" in
+      *": log written to C:\\"*)
+        win="${line#*: log written to C:\\}"
+        printf '  (on this machine: %s)\n' "$state/prefix/drive_c/${win//\\//}" ;;
+    esac
+  done
+rc=${PIPESTATUS[0]}
+exit "$rc"
