@@ -2,8 +2,12 @@
 # Sets up the machine, then configures, builds and tests every preset and
 # closes with the CTest summaries and a combined one.
 #
-#   scripts/test.sh [--fresh] [PRESET...]    default: native native-asan windows fuzz
+#   scripts/test.sh [--fresh] [PRESET...]    default: native native-asan windows compare fuzz
 #
+# "compare" runs the demo and each tests/scenarios/*.sim with brisko-sim built natively
+# (build/native) and with Brisko.dll through COM in outlook-sim.exe under Wine (build/windows),
+# and passes a scenario when both hold every expectation and print the same transcript; it needs
+# the native and windows builds and counts a test per scenario.
 # "fuzz" builds fuzz/ with clang (libFuzzer, ASan, UBSan) in build/fuzz and runs
 # the language file fuzzer for about a minute, seeded with the shipped files;
 # it counts as one test.
@@ -25,7 +29,7 @@ for a in "$@"; do
     *) presets+=("$a") ;;
   esac
 done
-[ ${#presets[@]} -gt 0 ] || presets=(native native-asan windows fuzz)
+[ ${#presets[@]} -gt 0 ] || presets=(native native-asan windows compare fuzz)
 fuzz_seconds="${BRISKO_FUZZ_SECONDS:-60}"
 
 t_start=$SECONDS
@@ -65,7 +69,42 @@ run_fuzz() {
   outcome[fuzz]="lang_fuzz: no failure in ${fuzz_seconds} s"
 }
 
+# The same scenarios natively and end to end through COM; one test each.
+run_compare() {
+  step "compare: brisko-sim (native) and outlook-sim.exe (Wine, COM)"
+  local sim=build/native/tools/brisko-sim/brisko-sim outlook=build/windows/tools/outlook-sim/outlook-sim.exe
+  local root wine_state out n ok=0 bad=0
+  root="$(pwd)"
+  wine_state="$root/build/windows/wine"
+  if [ ! -x "$sim" ] || [ ! -f "$outlook" ]; then
+    outcome[compare]="FAILED: needs the native and windows builds"; compare_tests=1 compare_failed=1
+    return 1
+  fi
+  for s in demo tests/scenarios/*.sim; do
+    n="$(basename "$s" .sim)"
+    out="$root/build/compare/$n"
+    local scenario=()
+    [ "$s" = demo ] || scenario=("-DSCENARIO=$root/$s")
+    if TORVIK_LOG_DIR="Z:$root/build/compare/log" cmake -DRUN= -DFIRST="$root/$sim" \
+        -DSECOND="$root/scripts/wine-run.sh;--state-dir;$wine_state;$root/$outlook;--register;Z:$root/build/windows/addin/Brisko.dll;--clean" \
+        "${scenario[@]}" -DOUT="$out" -P cmake/CompareScenario.cmake >"$log_dir/compare-$n.log" 2>&1; then
+      ok=$((ok + 1)); echo "compare $n: $(grep -o 'same transcript.*' "$log_dir/compare-$n.log")"
+    else
+      bad=$((bad + 1)); echo "compare $n: FAILED"; tail -n 40 "$log_dir/compare-$n.log"
+    fi
+  done
+  compare_tests=$((ok + bad)) compare_failed=$bad
+  outcome[compare]="$ok of $((ok + bad)) scenarios alike natively and through COM"
+  [ "$bad" -eq 0 ]
+}
+
 for p in "${presets[@]}"; do
+  if [ "$p" = compare ]; then
+    compare_tests=0 compare_failed=0
+    run_compare || status=1
+    total_tests=$((total_tests + compare_tests)) total_failed=$((total_failed + compare_failed))
+    continue
+  fi
   if [ "$p" = fuzz ]; then
     total_tests=$((total_tests + 1))
     if ! run_fuzz; then status=1; total_failed=$((total_failed + 1)); fi
