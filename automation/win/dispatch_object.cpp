@@ -355,11 +355,12 @@ EventConnection DispatchObject::ConnectEventsOf(const GUID& iid, EventHandler ha
     if (FAILED(hr)) throw ErrorFromHResult(hr);
     auto sink = ComPtr<EventSink>::Attach(new EventSink(iid, std::move(handler)));
     DWORD cookie = 0;
+    SetErrorInfo(0, nullptr);  // no stale error object for a failure without one
     hr = point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie);
     if (FAILED(hr)) {
         sink->Detach();
         if (hr == CONNECT_E_CANNOTCONNECT || hr == CONNECT_E_ADVISELIMIT) Raise(brisko::err::NoEvents);
-        throw ErrorFromHResult(hr);
+        throw ErrorFromErrorInfo(hr);
     }
     return EventConnection([point, sink, cookie] {
         sink->Detach();

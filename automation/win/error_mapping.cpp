@@ -112,4 +112,28 @@ HRESULT ReportError(const RuntimeError& error, EXCEPINFO* info) noexcept {
 
 HRESULT ReportCurrentError(EXCEPINFO* info) noexcept { return ReportError(CurrentError(), info); }
 
+HRESULT ReportErrorInfo(const RuntimeError& error) noexcept {
+    ComPtr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(create.Put())) && create) {
+        create->SetDescription(const_cast<LPOLESTR>(error.description().c_str()));
+        create->SetSource(const_cast<LPOLESTR>(error.source().c_str()));
+        if (auto info = create.As<IErrorInfo>(IID_IErrorInfo)) SetErrorInfo(0, info.Get());
+    }
+    return HResultFromErrorNumber(error.number());
+}
+
+RuntimeError ErrorFromErrorInfo(HRESULT hr) {
+    RuntimeError mapped = ErrorFromHResult(hr);
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Put()) != S_OK || !info) return mapped;
+    BSTR description = nullptr, source = nullptr;
+    info->GetDescription(&description);
+    info->GetSource(&source);
+    const std::wstring text(BstrView(description)), from(BstrView(source));
+    SysFreeString(description);
+    SysFreeString(source);
+    if (text.empty()) return mapped;
+    return RuntimeError(mapped.number(), text, from);
+}
+
 }  // namespace brisko::win

@@ -31,6 +31,14 @@ HRESULT ReportError(const RuntimeError& error, EXCEPINFO* info) noexcept;
 // The same for the exception in flight.
 HRESULT ReportCurrentError(EXCEPINFO* info) noexcept;
 
+// For calls without an EXCEPINFO (vtable methods such as IConnectionPoint::Advise): the error
+// as the thread's error object (SetErrorInfo: description, source) and its number's HRESULT.
+HRESULT ReportErrorInfo(const RuntimeError& error) noexcept;
+// The run-time error of such a call that failed with hr: number from hr as ErrorFromHResult
+// gives it; description and source from the thread's error object when it has a description
+// (the object is taken).
+RuntimeError ErrorFromErrorInfo(HRESULT hr);
+
 // The system's text for an HRESULT, "" when it has none.
 std::wstring SystemMessage(HRESULT hr);
 

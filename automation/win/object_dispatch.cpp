@@ -151,20 +151,19 @@ public:
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override;
 
-    // Calls each sink advised when the event began and still advised at its turn, in the order
-    // of advising. By-reference arguments come back into args; a failing sink ends the event
-    // and its error is thrown.
-    void Fire(const EventRow& row, Args& args);
+    // Calls the sink with the cookie if it is still advised. By-reference arguments come back
+    // into args; a failing sink's error is thrown.
+    void Fire(const EventRow& row, Args& args, DWORD cookie);
 
 private:
     struct Sink {
         DWORD cookie;
         ComPtr<IUnknown> unknown;
         ComPtr<IDispatch> dispatch;  // the sink as the event interface
+        // The sink's own subscription to the object's events, as a host keeps one per sink.
+        std::shared_ptr<EventConnection> events;
     };
-    bool Advised(DWORD cookie) const noexcept {
-        return std::any_of(sinks_.begin(), sinks_.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
-    }
+    void Deliver(DWORD cookie, std::wstring_view event, Args& args);
 
     ObjectDispatch& owner_;
     GUID iid_;
@@ -191,7 +190,7 @@ public:
     }
     ObjectDispatch(const ObjectDispatch&) = delete;
     ObjectDispatch& operator=(const ObjectDispatch&) = delete;
-    ~ObjectDispatch() { events_.Disconnect(); }
+    ~ObjectDispatch() = default;
 
     IUnknown* Identity() noexcept { return static_cast<IDispatch*>(this); }
     const ObjectPtr& Target() const noexcept { return object_; }
@@ -295,17 +294,6 @@ public:
         return S_OK;
     }
 
-    // The object's events are subscribed to while at least one sink is advised.
-    void SinkAdvised() {
-        if (advised_ == 0) {
-            events_ = object_->ConnectEvents([this](std::wstring_view event, Args& args) { Forward(event, args); });
-        }
-        ++advised_;
-    }
-    void SinkUnadvised() noexcept {
-        if (advised_ > 0 && --advised_ == 0) events_.Disconnect();
-    }
-
 private:
     DISPID IdFor(std::wstring_view name) {
         std::wstring key = LowerCase(name);
@@ -315,14 +303,6 @@ private:
         names_.emplace(id, std::wstring(name));
         ids_.emplace(std::move(key), id);
         return id;
-    }
-
-    void Forward(std::wstring_view event, Args& args) {
-        // A sink may release the last reference to this object.
-        const ComPtr<ObjectDispatch> keep(this);
-        for (const auto& point : points_) {
-            if (const EventRow* row = FindEvent(point->Iid(), event)) point->Fire(*row, args);
-        }
     }
 
     void Unregister() noexcept {
@@ -344,8 +324,6 @@ private:
     std::map<DISPID, std::wstring> names_;
     DISPID next_ = kFirstDynamicId;
     std::vector<std::unique_ptr<ConnectionPoint>> points_;
-    std::size_t advised_ = 0;
-    EventConnection events_;
 };
 
 HRESULT ArgumentError(UINT at, UINT* argErr) noexcept {
@@ -455,18 +433,16 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie)
         ComPtr<IDispatch> dispatch;
         if (FAILED(sink->QueryInterface(iid_, dispatch.PutVoid())) || !dispatch) return CONNECT_E_CANNOTCONNECT;
         if (next_ == 0) next_ = 1;
-        const DWORD id = next_++;
-        sinks_.push_back({id, ComPtr<IUnknown>(sink), std::move(dispatch)});
+        const DWORD id = next_;
+        std::shared_ptr<EventConnection> events;
         try {
-            owner_.SinkAdvised();
+            events = std::make_shared<EventConnection>(owner_.Target()->ConnectEvents(
+                [this, id](std::wstring_view event, Args& args) { Deliver(id, event, args); }));
         } catch (...) {
-            const auto it = std::find_if(sinks_.begin(), sinks_.end(), [id](const Sink& s) { return s.cookie == id; });
-            if (it != sinks_.end()) {
-                const Sink removed = std::move(*it);
-                sinks_.erase(it);
-            }
-            return HResultFromErrorNumber(CurrentError().number());
+            return ReportErrorInfo(CurrentError());
         }
+        ++next_;
+        sinks_.push_back({id, ComPtr<IUnknown>(sink), std::move(dispatch), std::move(events)});
         *cookie = id;
         return S_OK;
     } catch (...) {
@@ -478,10 +454,16 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::Unadvise(DWORD cookie) {
     const auto it = std::find_if(sinks_.begin(), sinks_.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
     if (it == sinks_.end()) return CONNECT_E_NOCONNECTION;
     // Released after the list is consistent: the sink's release may call back.
-    const Sink removed = std::move(*it);
+    Sink removed = std::move(*it);
     sinks_.erase(it);
-    owner_.SinkUnadvised();
+    if (removed.events) removed.events->Disconnect();
     return S_OK;
+}
+
+void ConnectionPoint::Deliver(DWORD cookie, std::wstring_view event, Args& args) {
+    // A sink may release the last reference to the object.
+    const ComPtr<ObjectDispatch> keep(&owner_);
+    if (const EventRow* row = FindEvent(iid_, event)) Fire(*row, args, cookie);
 }
 
 HRESULT STDMETHODCALLTYPE ConnectionPoint::EnumConnections(IEnumConnections** out) {
@@ -497,10 +479,11 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::EnumConnections(IEnumConnections** ou
     return S_OK;
 }
 
-void ConnectionPoint::Fire(const EventRow& row, Args& args) {
-    if (sinks_.empty()) return;
+void ConnectionPoint::Fire(const EventRow& row, Args& args, DWORD cookie) {
+    const auto it = std::find_if(sinks_.begin(), sinks_.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
+    if (it == sinks_.end()) return;
     if (args.size() > 0xFFFFu) Raise(brisko::err::InvalidCall);
-    const std::vector<Sink> targets = sinks_;
+    const ComPtr<IDispatch> target = it->dispatch;
     const std::size_t n = args.size();
     std::vector<Variant> storage(n);
     std::vector<VARIANT> passed(n);
@@ -525,17 +508,13 @@ void ConnectionPoint::Fire(const EventRow& row, Args& args) {
     }
     DISPPARAMS params{passed.data(), nullptr, static_cast<UINT>(n), 0};
     std::optional<RuntimeError> failure;
-    for (const auto& target : targets) {
-        if (!Advised(target.cookie)) continue;
+    {
         Variant result;
         ExcepInfo excep;
         UINT argErr = 0;
-        const HRESULT hr = target.dispatch->Invoke(row.dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                                                   &params, result.Ptr(), &excep, &argErr);
-        if (FAILED(hr)) {
-            failure = ErrorFromHResult(hr, &excep);
-            break;
-        }
+        const HRESULT hr = target->Invoke(row.dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                          result.Ptr(), &excep, &argErr);
+        if (FAILED(hr)) failure = ErrorFromHResult(hr, &excep);
     }
     for (std::size_t i = 0; i < n; ++i) {
         if (!byRef[i]) continue;

@@ -432,13 +432,18 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
             }
         }
         host_->Vanish(Folder(w[1]));
+    } else if (is(L"trace")) {
+        ExpectCount(w, 2, L"trace on|off");
+        if (EqualsNoCase(w[1], L"on")) host_->SetTracing(true);
+        else if (EqualsNoCase(w[1], L"off")) host_->SetTracing(false);
+        else Fail(L"usage: trace on|off");
     } else if (is(L"log")) {
         ExpectCount(w, 2, L"log live|quiet");
         if (EqualsNoCase(w[1], L"live")) liveLog_ = true;
         else if (EqualsNoCase(w[1], L"quiet")) liveLog_ = false;
         else Fail(L"usage: log live|quiet");
     } else if (is(L"print")) {
-        ExpectCount(w, 2, L"print log|errors|state|options|windows|references");
+        ExpectCount(w, 2, L"print log|errors|state|options|windows|references|trace");
         const auto& what = w[1];
         if (EqualsNoCase(what, L"log")) PrintLog(false);
         else if (EqualsNoCase(what, L"errors")) PrintLog(true);
@@ -449,12 +454,17 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
                 out_ << "  " << Narrow(n) << "  " << (win.object->Vanished() ? "closed" : "open") << "  "
                      << Narrow(win.object->Identity()) << "\n";
             }
+        } else if (EqualsNoCase(what, L"trace")) {
+            // The host calls since the last print, numbered as "fail call" counts them.
+            const auto& trace = host_->Trace();
+            for (std::size_t i = 0; i < trace.size(); ++i) out_ << "  " << i + 1 << " " << Narrow(trace[i]) << "\n";
+            host_->ClearTrace();
         } else if (EqualsNoCase(what, L"references")) {
             out_ << "  " << host_->ExternalReferences() << " references held outside the host\n";
             const auto text = host_->DescribeExternalReferences();
             if (!text.empty()) out_ << Narrow(text) << "\n";
         } else {
-            Fail(L"usage: print log|errors|state|options|windows|references");
+            Fail(L"usage: print log|errors|state|options|windows|references|trace");
         }
     } else if (is(L"registry")) {
         const auto& what = arg(1);

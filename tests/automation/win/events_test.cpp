@@ -242,6 +242,38 @@ TEST_F(ComEvents, ObjectsAndInterfacesWithoutEventsRaise459) {
     EXPECT_EQ(plain.use_count(), 1);
 }
 
+// Refuses every subscription with an error of its own.
+class Refusing : public Object {
+public:
+    EventConnection ConnectEvents(EventHandler) override { Raise(-2147467259, L"No events today", L"Host"); }
+};
+
+TEST_F(ComEvents, EachSinkSubscribesOnItsOwnAndARefusalKeepsItsDescription) {
+    Expose({{kExplorerEvents10}, {}});
+    {
+        auto a = remote->ConnectEvents(Recorder());
+        auto b = remote->ConnectEvents(Recorder());
+        EXPECT_EQ(widget->events.SinkCount(), 2u);
+        EXPECT_EQ(ConnectionCount(kExplorerEvents10), 2u);
+        widget->events.Raise(L"Close");
+        EXPECT_EQ(seen.size(), 2u);
+        a.Disconnect();
+        EXPECT_EQ(widget->events.SinkCount(), 1u);
+    }
+    EXPECT_EQ(widget->events.SinkCount(), 0u);
+
+    auto refusing = std::make_shared<Refusing>();
+    {
+        auto d = ExposeObject(refusing, {{kExplorersEvents}, {}});
+        auto wrapped = DispatchObject::Wrap(d.Get());
+        const auto e = ErrorOf([&] { wrapped->ConnectEvents(Recorder()); });
+        EXPECT_EQ(e.number(), -2147467259);
+        EXPECT_EQ(e.description(), L"No events today");
+        EXPECT_EQ(e.source(), L"Host");
+    }
+    EXPECT_EQ(refusing.use_count(), 1);
+}
+
 TEST_F(ComEvents, RawSinksGetTheHostsParameterTypes) {
     Expose({{kCommandBarButtonEvents}, {}});
     auto* sink = new ScriptedDispatch;
