@@ -1,6 +1,9 @@
 #include "automation/error.h"
 
+#include <memory>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "automation/text.h"
 
@@ -75,9 +78,30 @@ void ErrObject::Set(const RuntimeError& e, std::int32_t line) {
     Line = line;
 }
 
+namespace {
+
+// Each thread's Err object, owned by one list for the process and freed when the library is.
+ErrObject* NewThreadErr() noexcept {
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<ErrObject>> objects;
+    static ErrObject fallback;
+    try {
+        const std::lock_guard lock(mutex);
+        objects.push_back(std::make_unique<ErrObject>());
+        return objects.back().get();
+    } catch (...) {
+        return &fallback;
+    }
+}
+
+}  // namespace
+
 ErrObject& Err() noexcept {
-    thread_local ErrObject err;
-    return err;
+    // A thread_local with a destructor would keep a DLL built with MinGW loaded until the
+    // thread ends; a plain pointer does not.
+    thread_local ErrObject* err = nullptr;
+    if (!err) err = NewThreadErr();
+    return *err;
 }
 
 }  // namespace brisko

@@ -25,7 +25,6 @@
 #include <memory>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 #include "automation/object.h"
@@ -338,19 +337,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brisko_com_bench: cannot load %s (error %lu)\n", Narrow(dll).c_str(), GetLastError());
         return 2;
     }
-    // The add-in's pending error is thread-local, and MinGW holds a DLL with thread-local
-    // destructors until their thread ends: the sessions run in a thread of their own, which
-    // ends before the library is freed.
+    if (FAILED(CoInitialize(nullptr))) return 3;
     int rc = 3;
-    std::thread sessions([&] {
-        if (FAILED(CoInitialize(nullptr))) return;
-        try {
-            rc = Run(min_seconds, library);
-        } catch (...) {
-            std::fprintf(stderr, "brisko_com_bench: failed\n");
-        }
-        CoUninitialize();
-    });
-    sessions.join();
+    try {
+        rc = Run(min_seconds, library);
+    } catch (...) {
+        std::fprintf(stderr, "brisko_com_bench: failed\n");
+    }
+    CoUninitialize();
     return rc;
 }

@@ -366,6 +366,27 @@ TEST_F(ComTest, ConnectAnswersItsStateAndTrackedWindowsThroughConnectInterface) 
     EXPECT_EQ(lib.CanUnloadNow(), S_OK);
 }
 
+// After a whole session on this thread the library really goes: nothing pins it.
+TEST_F(ComTest, TheLibraryUnloadsAfterASessionOnTheCallingThread) {
+    SetEnvironmentVariableW(L"BRISKO_TEST_INITEX_RESULT", L"0");
+    const std::wstring path = DllIn(L"fake0");
+    {
+        Library lib(path);
+        Host host;
+        auto addin = lib.Create();
+        ASSERT_TRUE(addin);
+        Custom custom;
+        EXPECT_EQ(addin->OnConnection(host.Application(), ext_cm_Startup, nullptr, &custom), S_OK);
+        EXPECT_EQ(addin->OnStartupComplete(&custom), S_OK);
+        EXPECT_EQ(addin->OnBeginShutdown(&custom), S_OK);
+        EXPECT_EQ(addin->OnDisconnection(ext_dm_HostShutdown, &custom), S_OK);
+        addin = nullptr;
+        EXPECT_EQ(lib.CanUnloadNow(), S_OK);
+    }
+    SetEnvironmentVariableW(L"BRISKO_TEST_INITEX_RESULT", nullptr);
+    EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr);
+}
+
 // Created by ProgID through the registry as Outlook creates it, with the real Torvik.dll.
 TEST_F(ComTest, StartupWindowsAndShutdownThroughCoCreateInstanceWriteTheLog) {
     wchar_t temp[MAX_PATH] = {};
