@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
+#include <utility>
 
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_registry.h"
 #include "tools/brisko-sim/native_session.h"
 #include "tools/brisko-sim/scenario.h"
 
@@ -76,6 +80,64 @@ TEST(Scenario, SupportLibraryFaultsAndHostFaults) {
         "expect state Shut down\n"
         "expect escaped 0\n");
     EXPECT_EQ(f.code, 0) << f.out;
+}
+
+// A session whose add-in lets an error out of every OnConnection, as a COM server might.
+class LeakySession : public AddinSession {
+public:
+    void Connect(const ObjectPtr&, std::int32_t) override {
+        loaded_ = true;
+        escaped_.push_back(L"Leaky.Connect.OnConnection: 0x80004005");
+    }
+    void StartupComplete() override {}
+    void BeginShutdown() override {}
+    std::wstring Disconnect(std::int32_t) override {
+        loaded_ = false;
+        return L"Shut down";
+    }
+    bool Loaded() const override { return loaded_; }
+    std::wstring State() override { return L"Running"; }
+    int TrackedExplorers() override { return 0; }
+    const std::vector<LogEntry>& Log() override { return log_; }
+    std::vector<std::wstring> TakeEscapedErrors() override { return std::exchange(escaped_, {}); }
+    Registry& AddinRegistry() override { return registry_; }
+    CodePage& AddinCodePage() override { return codePage_; }
+    bool InProcessCommand(const std::vector<std::wstring>&, std::ostream&) override { return false; }
+
+private:
+    bool loaded_ = false;
+    std::vector<std::wstring> escaped_;
+    std::vector<LogEntry> log_;
+    sim::SimRegistry registry_;
+    sim::Cp1252 codePage_;
+};
+
+TEST(Scenario, ErrorsThatEscapeArePrintedAndCountedOverTheWholeRun) {
+    std::ostringstream out;
+    ScenarioRunner runner(out, std::make_unique<LeakySession>());
+    const int code = runner.RunText("start\nshutdown\nexpect escaped 1\n", "t");
+    EXPECT_EQ(code, 0) << out.str();
+    EXPECT_NE(out.str().find("!! error escaped into the host from Leaky.Connect.OnConnection: 0x80004005"),
+              std::string::npos);
+}
+
+TEST(Scenario, CommandsIntoTheAddinsProcessNeedTheInProcessSession) {
+    for (const char* line : {"screen 800 600\n", "torvik missing\n", "option LangID DE\n", "print options\n"}) {
+        std::ostringstream out;
+        ScenarioRunner runner(out, std::make_unique<LeakySession>());
+        EXPECT_EQ(runner.RunText(line, "t"), 2) << line;
+        EXPECT_NE(out.str().find("reaches into the add-in's process: brisko-sim only"), std::string::npos) << out.str();
+    }
+}
+
+TEST(Scenario, LogRecordsPrintOnOneLine) {
+    const auto r = RunScenario(
+        "explorer Inbox\n"
+        "fail member Application.Inspectors 70 \"two\tparts\"\n"
+        "start\n"
+        "expect log \"[error #70] Connect.Init: two\\tparts\"\n"
+        "shutdown\n");
+    EXPECT_EQ(r.code, 0) << r.out;
 }
 
 }  // namespace
