@@ -28,6 +28,7 @@
 #include <utility>
 
 #include "automation/object.h"
+#include "automation/text.h"
 #include "automation/win/com_ptr.h"
 #include "automation/win/object_dispatch.h"
 #include "brisko_idl.h"
@@ -48,13 +49,6 @@ double Now() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string Narrow(const std::wstring& s) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
 }
 
 std::string Hex(HRESULT hr) {
@@ -132,7 +126,7 @@ public:
         if (path_.empty()) return;
         std::error_code ec;
         std::filesystem::remove_all(std::filesystem::path(path_), ec);
-        if (ec) std::fprintf(stderr, "brisko_com_bench: %s left behind\n", Narrow(path_).c_str());
+        if (ec) std::fprintf(stderr, "brisko_com_bench: %s left behind\n", brisko::ToUtf8(path_).c_str());
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -170,7 +164,7 @@ struct Host {
         addInInst = nullptr;
         if (outlook.ExternalReferences() == 0) return true;
         failure = std::to_string(outlook.ExternalReferences()) + " host references left: " +
-                  Narrow(outlook.DescribeExternalReferences());
+                  brisko::ToUtf8(outlook.DescribeExternalReferences());
         return false;
     }
 
@@ -286,7 +280,7 @@ int Run(double min_seconds, const Library& library) {
     brisko::tools::SimExposure exposure;
 
     std::printf("Brisko COM bench: own timing harness (Google Benchmark is not available for the Windows target)\n");
-    std::printf("%s\nlog folder %s\n", Narrow(library.Path()).c_str(), Narrow(LogFolder()).c_str());
+    std::printf("%s\nlog folder %s\n", brisko::ToUtf8(library.Path()).c_str(), brisko::ToUtf8(LogFolder()).c_str());
     std::printf("minimum timed time per case %.2f s; mean time per iteration\n\n", min_seconds);
     std::printf("%-30s %12s %12s\n", "Case", "Time (us)", "Iterations");
     struct Case {
@@ -334,7 +328,7 @@ int main(int argc, char** argv) {
     }
     Library library(dll);
     if (!library) {
-        std::fprintf(stderr, "brisko_com_bench: cannot load %s (error %lu)\n", Narrow(dll).c_str(), GetLastError());
+        std::fprintf(stderr, "brisko_com_bench: cannot load %s (error %lu)\n", brisko::ToUtf8(dll).c_str(), GetLastError());
         return 2;
     }
     if (FAILED(CoInitialize(nullptr))) return 3;

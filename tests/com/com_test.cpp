@@ -129,6 +129,15 @@ struct Custom {
     SAFEARRAY* p;
 };
 
+// Start-up and shutdown as Outlook drives them, each call answering S_OK.
+void ExpectWholeSession(IDTExtensibility2& addin, Host& host) {
+    Custom custom;
+    EXPECT_EQ(addin.OnConnection(host.Application(), ext_cm_Startup, nullptr, &custom), S_OK);
+    EXPECT_EQ(addin.OnStartupComplete(&custom), S_OK);
+    EXPECT_EQ(addin.OnBeginShutdown(&custom), S_OK);
+    EXPECT_EQ(addin.OnDisconnection(ext_dm_HostShutdown, &custom), S_OK);
+}
+
 std::string ReadFile(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     std::ostringstream s;
@@ -264,11 +273,7 @@ TEST_F(ComTest, MissingSupportLibraryLeavesTheAddinInertAndUnloadable) {
     {
         auto addin = lib.Create();
         ASSERT_TRUE(addin);
-        Custom custom;
-        EXPECT_EQ(addin->OnConnection(host.Application(), ext_cm_Startup, nullptr, &custom), S_OK);
-        EXPECT_EQ(addin->OnStartupComplete(&custom), S_OK);
-        EXPECT_EQ(addin->OnBeginShutdown(&custom), S_OK);
-        EXPECT_EQ(addin->OnDisconnection(ext_dm_HostShutdown, &custom), S_OK);
+        ExpectWholeSession(*addin.Get(), host);
     }
     EXPECT_EQ(host.outlook.Explorers()->SinkCount(), 0u);
     EXPECT_EQ(lib.CanUnloadNow(), S_OK);
@@ -375,11 +380,7 @@ TEST_F(ComTest, TheLibraryUnloadsAfterASessionOnTheCallingThread) {
         Host host;
         auto addin = lib.Create();
         ASSERT_TRUE(addin);
-        Custom custom;
-        EXPECT_EQ(addin->OnConnection(host.Application(), ext_cm_Startup, nullptr, &custom), S_OK);
-        EXPECT_EQ(addin->OnStartupComplete(&custom), S_OK);
-        EXPECT_EQ(addin->OnBeginShutdown(&custom), S_OK);
-        EXPECT_EQ(addin->OnDisconnection(ext_dm_HostShutdown, &custom), S_OK);
+        ExpectWholeSession(*addin.Get(), host);
         addin = nullptr;
         EXPECT_EQ(lib.CanUnloadNow(), S_OK);
     }

@@ -75,13 +75,6 @@ std::int32_t LevelOf(const std::string& name) {
     return 4;
 }
 
-std::wstring Wide(const std::string& s) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
-
 // One line of the support library's log: time, level, detail, procedure, error number, message.
 bool ParseLogLine(const std::string& line, LogEntry& entry) {
     std::vector<std::string> fields;
@@ -95,9 +88,9 @@ bool ParseLogLine(const std::string& line, LogEntry& entry) {
     fields.push_back(line.substr(start));
     entry.level = LevelOf(fields[1]);
     entry.detail = std::atoi(fields[2].c_str());
-    entry.procedure = Wide(fields[3]);
+    entry.procedure = FromUtf8(fields[3]);
     entry.errorNumber = static_cast<std::int32_t>(std::strtol(fields[4].c_str(), nullptr, 10));
-    entry.message = Wide(fields[5]);
+    entry.message = FromUtf8(fields[5]);
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <string>
 
+#include "automation/text.h"
 #include "brisko_idl.h"
 #include "tools/brisko-sim/scenario.h"
 #include "tools/outlook-sim/com_session.h"
@@ -26,13 +27,6 @@
 namespace {
 
 constexpr wchar_t kSettingsKey[] = L"Software\\Corvant\\Brisko";
-
-std::string Narrow(const std::wstring& s) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 
@@ -48,29 +42,25 @@ HRESULT CallServerEntry(const std::wstring& dll, const char* name) {
 int Run(const std::wstring& scenario) {
     brisko::tools::SimExposure exposure;
     auto owned = std::make_unique<brisko::tools::ComSession>();
-    auto* session = owned.get();
+    const auto& session = *owned;
+    brisko::tools::ScenarioRunner runner(std::cout, std::move(owned));
     int rc = 0;
-    std::wstring logFile;
-    {
-        brisko::tools::ScenarioRunner runner(std::cout, std::move(owned));
-        if (scenario.empty()) {
-            rc = runner.RunText(brisko::tools::kDemoScenario, "demo");
-        } else if (scenario == L"-") {
-            rc = runner.Run(std::cin, "stdin");
-        } else {
-            std::ifstream in(scenario.c_str(), std::ios::binary);
-            if (!in) {
-                std::cerr << "outlook-sim: cannot open " << Narrow(scenario) << "\n";
-                return 2;
-            }
-            rc = runner.Run(in, Narrow(scenario));
+    if (scenario.empty()) {
+        rc = runner.RunText(brisko::tools::kDemoScenario, "demo");
+    } else if (scenario == L"-") {
+        rc = runner.Run(std::cin, "stdin");
+    } else {
+        std::ifstream in(scenario.c_str(), std::ios::binary);
+        if (!in) {
+            std::cerr << "outlook-sim: cannot open " << brisko::ToUtf8(scenario) << "\n";
+            return 2;
         }
-        logFile = session->LogFile();
-        if (!logFile.empty()) {
-            std::cout << Narrow(session->ObservedProgId()) << ": log written to " << Narrow(logFile) << "\n";
-        }
+        rc = runner.Run(in, brisko::ToUtf8(scenario));
     }
-    std::cout.flush();
+    if (!session.LogFile().empty()) {
+        std::cout << brisko::ToUtf8(session.ObservedProgId()) << ": log written to " << brisko::ToUtf8(session.LogFile())
+                  << std::endl;
+    }
     return rc;
 }
 
@@ -103,7 +93,7 @@ int wmain(int argc, wchar_t** argv) {
     if (FAILED(CoInitialize(nullptr))) return 3;
     int rc = 0;
     if (!registerDll.empty() && FAILED(CallServerEntry(registerDll, "DllRegisterServer"))) {
-        std::fprintf(stderr, "outlook-sim: registering %s failed\n", Narrow(registerDll).c_str());
+        std::fprintf(stderr, "outlook-sim: registering %s failed\n", brisko::ToUtf8(registerDll).c_str());
         rc = 3;
     }
     if (rc == 0) {
