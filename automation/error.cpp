@@ -24,6 +24,7 @@ std::wstring StandardDescription(std::int32_t number) {
         case 91: return L"Object variable or With block variable not set";
         case 94: return L"Invalid use of Null";
         case 424: return L"Object required";
+        case 429: return L"ActiveX component can't create object";
         case 438: return L"Object doesn't support this property or method";
         case 440: return L"Automation error";
         case 450: return L"Wrong number of arguments or invalid property assignment";

@@ -19,6 +19,7 @@ inline constexpr std::int32_t FileNotFound = 53;
 inline constexpr std::int32_t ObjectNotSet = 91;        // Object variable or With block variable not set
 inline constexpr std::int32_t InvalidUseOfNull = 94;
 inline constexpr std::int32_t ObjectRequired = 424;
+inline constexpr std::int32_t CantCreateObject = 429;  // ActiveX component can't create object
 inline constexpr std::int32_t NotSupported = 438;       // Object doesn't support this property or method
 inline constexpr std::int32_t WrongArguments = 450;
 inline constexpr std::int32_t EntryPointNotFound = 453;

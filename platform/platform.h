@@ -64,6 +64,11 @@ struct TorvikCallbackRoutines {
 
 class Registry;
 class Files;
+class MessageBoxes;
+class PopupMenus;
+class Pictures;
+class ObjectFactory;
+class LinkLabelViews;
 
 struct Platform {
     TorvikLoader* torvik = nullptr;
@@ -73,6 +78,11 @@ struct Platform {
     Clock* clock = nullptr;
     CodePage* codePage = nullptr;
     Files* files = nullptr;
+    MessageBoxes* messageBoxes = nullptr;  // platform/ui.h
+    ObjectFactory* objects = nullptr;      // platform/ui.h
+    PopupMenus* menus = nullptr;           // platform/menus.h
+    Pictures* pictures = nullptr;          // platform/pictures.h: icons of the add-in, OLE pictures
+    LinkLabelViews* linkLabels = nullptr;  // platform/link_label.h: the link label's window
     std::wstring moduleFolder;  // the folder of the add-in library, without a trailing "\"
     std::uint32_t moduleHandle = 0;  // the add-in module's instance handle
     TorvikCallbackRoutines callbacks;

@@ -199,6 +199,8 @@ void SimPlatform::Install() {
     p.codePage = &codePage;
     p.moduleHandle = moduleHandle;
     p.files = files.get();
+    p.messageBoxes = &messageBoxes;
+    p.objects = &objects;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_ui.h"
 
 namespace brisko::sim {
 
@@ -148,6 +149,8 @@ struct SimPlatform {
     Cp1252 codePage;
     SimTorvik torvik{codePage, handles};
     SimRegistry registry;
+    SimMessageBoxes messageBoxes;
+    SimObjectFactory objects;
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
     // holds the shipped language files, as the add-in library's folder.
