@@ -6,6 +6,7 @@
 #include "addin/com/com_handles.h"
 #include "platform/platform.h"
 #include "platform/win/win_files.h"
+#include "platform/win/win_link_label.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -52,6 +53,8 @@ void InstallWindowsPlatform() {
     static win::WinClock clock;
     static win::WinCodePage codePage;
     static win::WinFiles files;
+    // Unregisters the link label's window class when the library unloads.
+    static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -60,6 +63,7 @@ void InstallWindowsPlatform() {
     p.clock = &clock;
     p.codePage = &codePage;
     p.files = &files;
+    p.linkLabels = &linkLabels;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);
