@@ -236,7 +236,8 @@ void SimInspector::OnVanish() {
 
 namespace {
 
-bool Missing(const Args& a, std::size_t i) { return i >= a.size() || a[i].IsEmpty(); }
+// An optional argument that was not given: left off the end, Missing, or (as some callers pass it) Empty.
+bool Omitted(const Args& a, std::size_t i) { return i >= a.size() || a[i].IsEmptyOrMissing(); }
 
 // A 1-based position into a list of count elements: 13 for a non-number, 9 when out of range.
 std::size_t Position(const Value& index, std::size_t count) {
@@ -348,7 +349,7 @@ void InstallApplication(SimOutlook& sim) {
 
 Value FolderByID(SimObject& s, Args& a) {
     const std::wstring entry = a[0].AsString();
-    const std::wstring store = Missing(a, 1) ? std::wstring() : a[1].AsString();
+    const std::wstring store = Omitted(a, 1) ? std::wstring() : a[1].AsString();
     auto* f = s.Sim().FindFolderByID(entry, store);
     if (!f) RaiseNotFound();
     return ValueOf(f);
@@ -356,7 +357,7 @@ Value FolderByID(SimObject& s, Args& a) {
 
 Value ItemByID(SimObject& s, Args& a) {
     const std::wstring entry = a[0].AsString();
-    const std::wstring store = Missing(a, 1) ? std::wstring() : a[1].AsString();
+    const std::wstring store = Omitted(a, 1) ? std::wstring() : a[1].AsString();
     auto* item = s.Sim().FindItemByID(entry, store);
     if (!item) RaiseNotFound();
     return ValueOf(item);
@@ -462,7 +463,7 @@ void InstallFolders(SimOutlook& sim) {
              1, 1);
     t.Method(L"Add", As<SimFolders>([](SimFolders& fs, Args& a) {
                  if (!fs.Owner()) Raise(err::OperationFailed, L"The operation failed.");
-                 const int type = Missing(a, 1) ? fs.Owner()->ItemType() : ItemTypeOfFolderKind(a[1].AsInt());
+                 const int type = Omitted(a, 1) ? fs.Owner()->ItemType() : ItemTypeOfFolderKind(a[1].AsInt());
                  auto* f = fs.Sim().AddFolder(fs.Owner(), a[0].AsString(), type);
                  Args added{ValueOf(f)};
                  fs.RaiseEvent(L"FolderAdd", added);
@@ -501,7 +502,7 @@ void InstallItems(SimOutlook& sim) {
              }),
              1, 1);
     t.Method(L"Add", As<SimItems>([](SimItems& is, Args& a) {
-                 const int type = Missing(a, 0) ? is.Owner()->ItemType() : ItemTypeOfArg(a[0]);
+                 const int type = Omitted(a, 0) ? is.Owner()->ItemType() : ItemTypeOfArg(a[0]);
                  if (type != ol::MailItem && type != ol::AppointmentItem && type != ol::ContactItem &&
                      type != ol::TaskItem && type != ol::PostItem) {
                      Raise(err::OperationFailed, L"Items of this kind cannot be created in this folder.");
@@ -679,7 +680,15 @@ void InstallAttachments(SimOutlook& sim) {
              1, 1);
     t.Method(L"Add", As<SimAttachments>([](SimAttachments& as, Args& a) {
                  SimItem* owner = as.Owner();
-                 const std::wstring displayName = Missing(a, 3) ? std::wstring() : a[3].AsString();
+                 // Type: by value, by reference, embedded item or OLE; an item source is always
+                 // embedded, as the host attaches an item.
+                 if (!Omitted(a, 1)) {
+                     const std::int32_t type = a[1].AsInt();
+                     if (type != ol::ByValue && type != 4 && type != ol::EmbeddedItem && type != 6) {
+                         Raise(brisko::err::InvalidCall);
+                     }
+                 }
+                 const std::wstring displayName = Omitted(a, 3) ? std::wstring() : a[3].AsString();
                  if (a[0].IsObject()) {
                      auto* source = SimArgAs<SimItem>(a[0]);
                      if (!source) Raise(brisko::err::InvalidCall);

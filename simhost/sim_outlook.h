@@ -268,7 +268,8 @@ public:
     // no longer find it. A folder takes its subfolders and items with it.
     void Vanish(SimObject* object);
 
-    // Records "Type.Member kind" for each host call while on.
+    // Records "Type.Member kind" for each host call while on; a call with an omitted (Missing)
+    // or Empty argument adds the kinds of its arguments: "Attachments.Add Method (Object, Missing)".
     void SetTracing(bool on) { tracing_ = on; }
     const std::vector<std::wstring>& Trace() const noexcept { return trace_; }
     void ClearTrace() { trace_.clear(); }
@@ -287,7 +288,7 @@ public:
     // --- Internals shared with the object classes -------------------------------------------
 
     // Counts a call and throws the failure injected for it, if any.
-    void BeginCall(const SimObject& object, std::wstring_view member, CallKind kind);
+    void BeginCall(const SimObject& object, std::wstring_view member, CallKind kind, const Args* args = nullptr);
     std::uint64_t NextSerial() noexcept { return ++serial_; }
     std::wstring NewEntryID(const SimStore* store);
     const std::shared_ptr<std::vector<EscapedError>>& EscapeLog() const noexcept { return escaped_; }
