@@ -77,6 +77,11 @@ void SimFolder::OnVanish() {
     sim.Vanish(items_);
 }
 
+SimStoreObject* SimStoreObject::Of(SimOutlook& sim, SimStore* store) {
+    if (!store->object) store->object = sim.Make<SimStoreObject>(store);
+    return static_cast<SimStoreObject*>(store->object);
+}
+
 std::vector<SimFolder*> SimFolders::List() const {
     if (!owner_) return Sim().StoreTops();
     return owner_->Subfolders();
@@ -406,7 +411,9 @@ void InstallRecipient(SimOutlook& sim) {
     t.Property(L"Name", As<SimRecipient>([](SimRecipient& r, Args&) { return Value(r.Name()); }));
     t.Property(L"Address", As<SimRecipient>([](SimRecipient& r, Args&) { return Value(r.Address()); }));
     t.Constant(L"Resolved", true);
-    sim.Type(L"MAPISession");
+    // The simulated MAPI session leads back to its host's namespace, as a safe item library
+    // reaches the stores and items behind the MAPI object it is given.
+    sim.Type(L"MAPISession").Property(L"Session", [](SimObject& s, Args&) { return ValueOf(s.Sim().Session()); });
 }
 
 void InstallFolder(SimOutlook& sim) {
@@ -433,11 +440,32 @@ void InstallFolder(SimOutlook& sim) {
     t.Property(L"FolderPath", As<SimFolder>([](SimFolder& f, Args&) { return Value(f.Path()); }));
     t.Property(L"Folders", As<SimFolder>([](SimFolder& f, Args&) { return ValueOf(f.FoldersObject()); }));
     t.Property(L"Items", As<SimFolder>([](SimFolder& f, Args&) { return ValueOf(f.ItemsObject()); }));
+    t.Property(L"Store",
+               As<SimFolder>([](SimFolder& f, Args&) { return ValueOf(SimStoreObject::Of(f.Sim(), f.Store())); }));
     t.Property(L"UnReadItemCount", As<SimFolder>([](SimFolder& f, Args&) {
                    return Value(static_cast<std::int32_t>(std::count_if(
                        f.Contents().begin(), f.Contents().end(),
                        [](const SimItem* i) { return i->Prop(L"UnRead") == Value(true); })));
                }));
+}
+
+void InstallStore(SimOutlook& sim) {
+    auto& t = sim.Type(L"Store");
+    Common(t, ol::ClassStore, [](SimObject& s, Args&) { return ValueOf(s.Sim().Session()); });
+    t.Property(L"StoreID", As<SimStoreObject>([](SimStoreObject& st, Args&) { return Value(st.Store()->storeID); }));
+    t.Property(L"DisplayName",
+               As<SimStoreObject>([](SimStoreObject& st, Args&) { return Value(st.Store()->top->Name()); }));
+    t.Method(L"GetRootFolder", As<SimStoreObject>([](SimStoreObject& st, Args&) {
+                 if (st.Store()->top->Vanished()) RaiseNotFound();
+                 return ValueOf(st.Store()->top);
+             }));
+    t.Method(L"GetDefaultFolder", As<SimStoreObject>([](SimStoreObject& st, Args& a) {
+                 const std::int32_t kind = a[0].AsInt();
+                 auto* f = st.Sim().DefaultFolderOf(st.Store()->top, kind);
+                 if (!f) RaiseNotFound();
+                 return ValueOf(f);
+             }),
+             1, 1);
 }
 
 void InstallFolders(SimOutlook& sim) {
@@ -822,6 +850,7 @@ void InstallObjectModel(SimOutlook& sim) {
     InstallRecipient(sim);
     InstallFolder(sim);
     InstallFolders(sim);
+    InstallStore(sim);
     InstallItems(sim);
     InstallItemTypes(sim);
     InstallAttachments(sim);

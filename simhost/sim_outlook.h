@@ -52,6 +52,7 @@ inline constexpr int ClassTask = 48;
 inline constexpr int ClassExplorers = 60;
 inline constexpr int ClassInspectors = 61;
 inline constexpr int ClassSelection = 74;
+inline constexpr int ClassStore = 79;
 // OlEditorType
 inline constexpr int EditorText = 1;
 inline constexpr int EditorHTML = 2;
@@ -127,6 +128,7 @@ struct SimStore {
     SimFolder* top = nullptr;
     std::map<int, SimFolder*> defaults;
     int number = 0;
+    SimObject* object = nullptr;  // its Store object, made on first use
 };
 
 class SimOutlook {
