@@ -6,6 +6,7 @@
 #include "addin/com/com_handles.h"
 #include "platform/platform.h"
 #include "platform/win/win_files.h"
+#include "platform/win/win_objects.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -52,6 +53,7 @@ void InstallWindowsPlatform() {
     static win::WinClock clock;
     static win::WinCodePage codePage;
     static win::WinFiles files;
+    static win::WinObjectFactory objects;
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -60,6 +62,7 @@ void InstallWindowsPlatform() {
     p.clock = &clock;
     p.codePage = &codePage;
     p.files = &files;
+    p.objects = &objects;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

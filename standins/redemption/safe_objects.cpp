@@ -220,8 +220,7 @@ private:
 
     // The host's lookup by entry id and, when given, store id; the host raises for unknown ids.
     ObjectPtr Lookup(std::wstring_view member, const Args& args) const {
-        Args lookup{args[0].AsString()};
-        if (!Omitted(args, 1)) lookup.emplace_back(args[1].AsString());
+        Args lookup(args.begin(), args.begin() + (Omitted(args, 1) ? 1 : 2));
         const ObjectPtr found = CallOf(NameSpace(), member, std::move(lookup)).AsObject();
         if (!found) Raise(brisko::err::ObjectNotSet);
         return found;
