@@ -150,6 +150,30 @@ private:
     ObjectPtr item_;
 };
 
+// The current user's address entry: SMTPAddress (the address when it is an SMTP one, else
+// empty) and Address (the address as the host keeps it, e.g. an Exchange DN).
+class RdoAddressEntry final : public Object {
+public:
+    explicit RdoAddressEntry(ObjectPtr recipient) : recipient_(std::move(recipient)) {}
+    Value Invoke(std::wstring_view name, CallKind kind, Args& args) override {
+        if (Is(name, L"Address")) {
+            NeedGet(kind, args);
+            return Value(GetOf(recipient_, L"Address").AsString());
+        }
+        if (Is(name, L"SMTPAddress")) {
+            NeedGet(kind, args);
+            std::wstring address = GetOf(recipient_, L"Address").AsString();
+            if (address.find(L'@') == std::wstring::npos) address.clear();
+            return Value(std::move(address));
+        }
+        Raise(brisko::err::NotSupported);
+    }
+    std::wstring TypeName() const override { return L"RDOAddressEntry"; }
+
+private:
+    ObjectPtr recipient_;
+};
+
 class RdoStore final : public Object {
 public:
     explicit RdoStore(ObjectPtr store) : store_(std::move(store)) {}
@@ -184,6 +208,12 @@ public:
         if (Is(name, L"GetFolderFromID")) {
             NeedCall(kind, args, 1, 2);
             return Value(std::make_shared<RdoFolder>(Lookup(L"GetFolderFromID", args)));
+        }
+        if (Is(name, L"CurrentUser")) {
+            NeedGet(kind, args);
+            const ObjectPtr user = ObjectOf(NameSpace(), L"CurrentUser");
+            if (!user) Raise(brisko::err::ObjectNotSet);
+            return Value(std::make_shared<RdoAddressEntry>(user));
         }
         if (Is(name, L"GetMessageFromID")) {
             NeedCall(kind, args, 1, 2);

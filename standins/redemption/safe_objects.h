@@ -31,7 +31,9 @@ ObjectPtr MakeSafeItem(SafeKind kind);
 // An RDO session: MAPIOBJECT (Put or PutRef the host namespace's MAPIOBJECT; the session finds
 // the namespace through it), GetStoreFromID(storeID) -> store with GetDefaultFolder(kind) ->
 // folder with EntryID; GetFolderFromID(entryID, [storeID]) -> folder; GetMessageFromID(entryID,
-// [storeID]) -> message with Move(folder of this session) -> the moved message.
+// [storeID]) -> message with Move(folder of this session) -> the moved message; CurrentUser ->
+// address entry with SMTPAddress (empty unless an SMTP address) and Address, for the e-mail
+// callback of the support library.
 ObjectPtr MakeRdoSession();
 
 // The object of a class named by ProgID or class id (without regard to case), nullptr for a

@@ -146,6 +146,17 @@ TEST_F(SafeObjects, SessionNeedsAMapiObjectThatLeadsToTheHost) {
               Value(box.inbox->EntryID()));
 }
 
+TEST_F(SafeObjects, CurrentUserGivesTheSmtpAddressOrNone) {
+    auto session = Session();
+    auto user = GetOf(session, L"CurrentUser").AsObject();
+    EXPECT_EQ(GetOf(user, L"SMTPAddress"), Value(L"anna.berg@example.com"));
+    EXPECT_EQ(GetOf(user, L"Address"), Value(L"anna.berg@example.com"));
+    host.SetCurrentUser(L"Anna Berg", L"/o=Example/ou=First Administrative Group/cn=Recipients/cn=aberg");
+    EXPECT_EQ(GetOf(user, L"SMTPAddress"), Value(L""));
+    EXPECT_EQ(GetOf(user, L"Address"), Value(L"/o=Example/ou=First Administrative Group/cn=Recipients/cn=aberg"));
+    EXPECT_EQ(ErrorOf([&] { GetOf(Create(kRdoSessionClassId), L"CurrentUser"); }), err::NotBound);
+}
+
 TEST_F(SafeObjects, MessagesMoveBetweenFoldersAndStores) {
     auto session = Session();
     auto* mail = box.inboxMails.at(0);
