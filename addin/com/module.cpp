@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/win/win_files.h"
 #include "platform/win/win_link_label.h"
+#include "platform/win/win_objects.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -55,6 +56,7 @@ void InstallWindowsPlatform() {
     static win::WinFiles files;
     // Unregisters the link label's window class when the library unloads.
     static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
+    static win::WinObjectFactory objects;
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -64,6 +66,7 @@ void InstallWindowsPlatform() {
     p.codePage = &codePage;
     p.files = &files;
     p.linkLabels = &linkLabels;
+    p.objects = &objects;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

@@ -8,6 +8,7 @@
 #include "addin/host/services.h"
 #include "automation/text.h"
 #include "platform/sim/sim_platform.h"
+#include "standins/redemption/sim_registration.h"
 
 namespace brisko::tools {
 
@@ -30,6 +31,7 @@ public:
     NativeSession() {
         ReleaseProcessObjects();
         Services() = DefaultServices();
+        redemption::RegisterClasses(platform_.objects);
         platform_.Install();
     }
     ~NativeSession() override {

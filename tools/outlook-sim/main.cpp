@@ -3,9 +3,11 @@
 // Outlook loads them; without a scenario it runs the built-in demo on the sample mailbox. At the
 // end it prints where the add-in's log was written.
 //
-//   outlook-sim [--register <add-in DLL>] [--clean] [scenario file | -]
+//   outlook-sim [--register <DLL>]... [--clean] [scenario file | -]
 //
-// --register registers the DLL for the run (DllRegisterServer) and unregisters it afterwards.
+// --register registers the DLL for the run (DllRegisterServer) and unregisters it afterwards; it
+// may be given more than once (the add-in, and the libraries it creates objects of, such as
+// RedemptionStandIn.dll).
 // --clean removes the add-in's settings (HKCU and HKLM Software\Corvant\Brisko) before the run, so
 // the run starts as on a new machine.
 // Debug records of every detail level are logged unless TORVIK_DEBUG_LEVEL says otherwise.
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "automation/text.h"
 #include "brisko_idl.h"
@@ -67,19 +70,20 @@ int Run(const std::wstring& scenario) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring registerDll, scenario;
+    std::vector<std::wstring> registerDlls;
+    std::wstring scenario;
     bool clean = false;
     for (int i = 1; i < argc; ++i) {
         const std::wstring a = argv[i];
         if (a == L"--register" && i + 1 < argc) {
-            registerDll = argv[++i];
+            registerDlls.emplace_back(argv[++i]);
         } else if (a == L"--clean") {
             clean = true;
         } else if (scenario.empty() && (a == L"-" || a.rfind(L"--", 0) != 0)) {
             scenario = a;
         } else {
             std::fprintf(stderr,
-                         "usage: outlook-sim [--register <add-in DLL>] [--clean] [scenario file | -]\n"
+                         "usage: outlook-sim [--register <DLL>]... [--clean] [scenario file | -]\n"
                          "Runs the scenario with the registered add-ins loaded over COM into the simulated\n"
                          "Outlook; without a file it runs the built-in demo on the sample mailbox.\n");
             return 2;
@@ -92,9 +96,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (FAILED(CoInitialize(nullptr))) return 3;
     int rc = 0;
-    if (!registerDll.empty() && FAILED(CallServerEntry(registerDll, "DllRegisterServer"))) {
-        std::fprintf(stderr, "outlook-sim: registering %s failed\n", brisko::ToUtf8(registerDll).c_str());
-        rc = 3;
+    std::vector<std::wstring> registered;
+    for (const auto& dll : registerDlls) {
+        if (FAILED(CallServerEntry(dll, "DllRegisterServer"))) {
+            std::fprintf(stderr, "outlook-sim: registering %s failed\n", brisko::ToUtf8(dll).c_str());
+            rc = 3;
+            break;
+        }
+        registered.push_back(dll);
     }
     if (rc == 0) {
         try {
@@ -104,7 +113,7 @@ int wmain(int argc, wchar_t** argv) {
             rc = 1;
         }
     }
-    if (!registerDll.empty()) CallServerEntry(registerDll, "DllUnregisterServer");
+    for (auto it = registered.rbegin(); it != registered.rend(); ++it) CallServerEntry(*it, "DllUnregisterServer");
     CoUninitialize();
     return rc;
 }
