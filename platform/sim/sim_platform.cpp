@@ -202,6 +202,7 @@ void SimPlatform::Install() {
     p.messageBoxes = &messageBoxes;
     p.objects = &objects;
     p.menus = &menus;
+    p.pictures = &pictures;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);
