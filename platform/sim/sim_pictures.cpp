@@ -126,7 +126,7 @@ std::uintptr_t SimPictures::LoadIconResource(const ResourceId& id, int width, in
     const std::string key = KeyOf(id);
     const auto it = state_->resources.find(key);
     if (it == state_->resources.end() || it->second.kind != Kind::Icon) {
-        state_->lastError = kErrorResourceNameNotFound;
+        state_->lastError = kErrorIconNotFound;
         return 0;
     }
     if (width == 0 || height == 0) {
@@ -153,7 +153,7 @@ std::uintptr_t SimPictures::LoadBitmapResource(const ResourceId& id) {
     const std::string key = KeyOf(id);
     const auto it = state_->resources.find(key);
     if (it == state_->resources.end() || it->second.kind != Kind::Bitmap || it->second.sizes.empty()) {
-        state_->lastError = kErrorResourceNameNotFound;
+        state_->lastError = kErrorBitmapNotFound;
         return 0;
     }
     const auto [w, h] = it->second.sizes.front();

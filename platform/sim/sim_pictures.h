@@ -17,8 +17,10 @@ namespace brisko::sim {
 // System error codes the simulation gives, as Windows does.
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
 inline constexpr std::uint32_t kErrorInvalidIconHandle = 1414;
-inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
-inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
+// What Wine reports for a resource the module lacks, by name or by integer id alike: an icon
+// (LoadImageA, LoadIconA) ERROR_RESOURCE_TYPE_NOT_FOUND, a bitmap ERROR_RESOURCE_NAME_NOT_FOUND.
+inline constexpr std::uint32_t kErrorIconNotFound = 1813;
+inline constexpr std::uint32_t kErrorBitmapNotFound = 1814;
 
 class SimPictures : public Pictures {
 public:

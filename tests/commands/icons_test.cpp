@@ -43,13 +43,13 @@ TEST_F(IconsTest, LoadIconHandleSizesAndSharing) {
 TEST_F(IconsTest, LoadIconHandleFailuresGiveTheLastError) {
     std::wstring error;
     EXPECT_EQ(LoadIconHandle(L"NO_SUCH_ICON", 16, 16, false, error), 0u);
-    EXPECT_EQ(error, L"LoadImage failed, LastError=0x716");
+    EXPECT_EQ(error, L"LoadImage failed, LastError=0x715");
     error.clear();
     EXPECT_EQ(LoadIconHandle(101, 0, 0, false, error), 0u);
-    EXPECT_EQ(error, L"LoadImage failed, LastError=0x716");
+    EXPECT_EQ(error, L"LoadImage failed, LastError=0x715");
     error.clear();
     EXPECT_EQ(LoadIconHandle(L"LOGO", 16, 16, false, error), 0u);  // a bitmap, not an icon
-    EXPECT_EQ(error, L"LoadImage failed, LastError=0x716");
+    EXPECT_EQ(error, L"LoadImage failed, LastError=0x715");
     // A number that can't be an integer resource id never reaches LoadImageA.
     for (std::int32_t id : {-1, 0x10000}) {
         error.clear();
@@ -70,7 +70,7 @@ TEST_F(IconsTest, LoadIconPictureOwnsItsIcon) {
     }
     EXPECT_EQ(pictures().LiveIcons(), 0u);
     EXPECT_EQ(pictures().BadFrees(), 0u);
-    EXPECT_EQ(ErrorOf([] { LoadIconPicture(L"ICO_NONE", 32, 32, true); }), L"13|LoadImage failed, LastError=0x716");
+    EXPECT_EQ(ErrorOf([] { LoadIconPicture(L"ICO_NONE", 32, 32, true); }), L"13|LoadImage failed, LastError=0x715");
 }
 
 TEST_F(IconsTest, APictureThatCantBeMadeLeavesNoIconBehind) {
@@ -99,7 +99,7 @@ TEST_F(IconsTest, LoadIconBitmapsGivesColourAndMaskPictures) {
 
 TEST_F(IconsTest, LoadIconBitmapsFailuresRaiseTheirTextsAndLeakNothing) {
     ObjectPtr color, mask;
-    EXPECT_EQ(ErrorOf([&] { LoadIconBitmaps(L"NOPE", color, mask, 16, 16); }), L"13|LoadImage failed, LastError=0x716");
+    EXPECT_EQ(ErrorOf([&] { LoadIconBitmaps(L"NOPE", color, mask, 16, 16); }), L"13|LoadImage failed, LastError=0x715");
     EXPECT_FALSE(color || mask);
 
     pictures().FailGetIconInfo(1414);
