@@ -63,6 +63,17 @@ TEST_F(IconsWinTest, WidthZeroLoadsTheStandardSize) {
     EXPECT_EQ(bm.bmHeight, GetSystemMetrics(SM_CYICON));
 }
 
+TEST_F(IconsWinTest, ASharedIconOutlivesThePictureThatOwnedIt) {
+    for (int round = 0; round < 2; ++round) {
+        const ObjectPtr picture = LoadIconPicture(L"MAIN_ICON", 0, 0, false);
+        EXPECT_EQ(PixelsOf(picture).cx, GetSystemMetrics(SM_CXICON)) << round;
+    }
+    for (int round = 0; round < 2; ++round) {
+        const ObjectPtr picture = LoadIconPicture(L"ICO_FOLDER", 32, 32, true);
+        EXPECT_EQ(PixelsOf(picture).cx, 32) << round;
+    }
+}
+
 TEST_F(IconsWinTest, AMissingResourceIsErrorThirteenWithTheLastError) {
     // What the in-memory pictures give too, by name and by id: 1813 for an icon, 1814 for a bitmap.
     EXPECT_EQ(ErrorOf([] { LoadIconPicture(L"NO_SUCH_ICON", 16, 16, false); }), L"13|LoadImage failed, LastError=0x715");
