@@ -131,6 +131,7 @@ TEST_F(IconsTest, BitmapResourcesAsPictures) {
     EXPECT_EQ(logo->Get(L"Type").AsInt(), kPicTypeBitmap);
     EXPECT_EQ(Sim(logo).gdi().width, 64);
     EXPECT_EQ(ErrorOf([] { LoadBitmapPicture(L"MAIN_ICON"); }), L"13|LoadImage failed, LastError=0x716");
+    EXPECT_EQ(ErrorOf([] { LoadBitmapPicture(101); }), L"13|LoadImage failed, LastError=0x716");
 }
 
 // A command-bar button as the host has it: Picture and Mask assigned by name.

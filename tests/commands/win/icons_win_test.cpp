@@ -83,6 +83,7 @@ TEST_F(IconsWinTest, AMissingResourceIsErrorThirteenWithTheLastError) {
     EXPECT_EQ(ErrorOf([&] { LoadIconBitmaps(L"LOGO", color, mask, 16, 16); }), L"13|LoadImage failed, LastError=0x715");
     EXPECT_EQ(ErrorOf([] { LoadBitmapPicture(L"NO_SUCH_BITMAP"); }), L"13|LoadImage failed, LastError=0x716");
     EXPECT_EQ(ErrorOf([] { LoadBitmapPicture(L"MAIN_ICON"); }), L"13|LoadImage failed, LastError=0x716");
+    EXPECT_EQ(ErrorOf([] { LoadBitmapPicture(101); }), L"13|LoadImage failed, LastError=0x716");
 }
 
 TEST_F(IconsWinTest, PicturesOfTheRightTypeAndSize) {
