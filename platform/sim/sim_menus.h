@@ -41,6 +41,8 @@ public:
     // answered 0, as a click on a grayed item or outside the menu.
     void QueueChoice(std::uint32_t command) { choices_.push_back(command); }
     void ClearChoices() { choices_.clear(); }
+    // Track of a menu that is not there (never made, or destroyed) answers 0, records nothing and
+    // leaves the queued choices. Destroy, as DestroyMenu, destroys the sub-menus with the menu.
 
     const Menu* Find(std::uintptr_t menu) const;
     const std::vector<Tracked>& tracked() const noexcept { return tracked_; }
