@@ -8,6 +8,8 @@
 #include "platform/win/win_files.h"
 #include "platform/win/win_link_label.h"
 #include "platform/win/win_objects.h"
+#include "platform/win/win_menus.h"
+#include "platform/win/win_pictures.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -57,6 +59,8 @@ void InstallWindowsPlatform() {
     // Unregisters the link label's window class when the library unloads.
     static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
     static win::WinObjectFactory objects;
+    static win::WinPopupMenus menus;
+    static win::WinPictures pictures;  // the add-in module's resources
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -67,6 +71,8 @@ void InstallWindowsPlatform() {
     p.files = &files;
     p.linkLabels = &linkLabels;
     p.objects = &objects;
+    p.menus = &menus;
+    p.pictures = &pictures;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

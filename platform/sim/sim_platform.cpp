@@ -202,6 +202,8 @@ void SimPlatform::Install() {
     p.messageBoxes = &messageBoxes;
     p.objects = &objects;
     p.linkLabels = &linkLabels;
+    p.menus = &menus;
+    p.pictures = &pictures;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);
