@@ -2,12 +2,14 @@
 
 #include <ostream>
 
+#include "addin/folders/CRecentFolders.h"
 #include "addin/host/COptions.h"
 #include "addin/host/Connect.h"
 #include "addin/host/globals.h"
 #include "addin/host/services.h"
 #include "automation/text.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/ui.h"
 
 namespace brisko::tools {
 
@@ -96,10 +98,45 @@ public:
             SetOption(w);
         } else if (EqualsNoCase(cmd, L"print") && w.size() == 2 && EqualsNoCase(w[1], L"options")) {
             PrintOptions(out);
+        } else if (EqualsNoCase(cmd, L"print") && w.size() == 2 && EqualsNoCase(w[1], L"messages")) {
+            PrintMessages(out);
+        } else if (EqualsNoCase(cmd, L"answer") && w.size() >= 2 && EqualsNoCase(w[1], L"msgbox")) {
+            ExpectCount(w, 3, L"answer msgbox ok|yes|no");
+            if (EqualsNoCase(w[2], L"ok")) platform_.messageBoxes.QueueAnswer(kIdOk);
+            else if (EqualsNoCase(w[2], L"yes")) platform_.messageBoxes.QueueAnswer(kIdYes);
+            else if (EqualsNoCase(w[2], L"no")) platform_.messageBoxes.QueueAnswer(kIdNo);
+            else Fail(L"usage: answer msgbox ok|yes|no");
         } else {
             return false;
         }
         return true;
+    }
+
+    bool InProcessFolderCommand(const std::vector<std::wstring>& w, const std::vector<ObjectPtr>& folders,
+                                std::ostream&) override {
+        if (EqualsNoCase(w[0], L"recent")) {
+            auto& list = RecentList(w[1]);
+            const auto& folder = folders.at(0);
+            if (EqualsNoCase(w[2], L"record")) {
+                list.SetRecent(folder);
+            } else if (EqualsNoCase(w[2], L"default")) {
+                list.SetDefault(folder);
+            } else if (EqualsNoCase(w[2], L"remove")) {
+                list.Remove(GetOf(folder, L"EntryID").AsString(), GetOf(folder, L"StoreID").AsString());
+            } else {
+                Fail(L"usage: recent move|calendars record|default|remove <folder>");
+            }
+            return true;
+        }
+        return false;
+    }
+
+    bool InProcessListing(const std::vector<std::wstring>& what, std::wstring& text) override {
+        if (what.size() == 2 && EqualsNoCase(what[0], L"recent")) {
+            text = RecentListing(RecentList(what[1]));
+            return true;
+        }
+        return false;
     }
 
 private:
@@ -164,6 +201,47 @@ private:
                 << o.LastUsed_MailAction(n) << ", LastUsed_AttachMail "
                 << (o.LastUsed_AttachMail(n) ? "true" : "false") << "\n";
         }
+    }
+
+    static IRecentFolders& RecentList(const std::wstring& name) {
+        std::shared_ptr<IRecentFolders> list;
+        if (EqualsNoCase(name, L"move")) list = g_oRecentMove2Folders;
+        else if (EqualsNoCase(name, L"calendars")) list = g_oRecentCalendars;
+        else Fail(L"the recent lists are \"move\" and \"calendars\"");
+        if (!list) Fail(L"the add-in holds no recent lists now (they live from connection to shutdown)");
+        return *list;
+    }
+
+    // "<name> max=<n> default=<0|1> recent=<0|1> item=<position of RecentItem>", then "<position> <Path>".
+    static std::wstring RecentListing(const IRecentFolders& list) {
+        const auto* concrete = dynamic_cast<const CRecentFolders*>(&list);
+        const bool isDefault = concrete ? concrete->FirstIsDefaultFlag() : list.FirstIsDefault();
+        const bool isRecent = concrete && concrete->FirstIsRecent();
+        const auto recent = list.RecentItem();
+        int item = 0;
+        std::wstring entries;
+        for (int i = 1; i <= list.Count(); ++i) {
+            const auto entry = list.Item(i);
+            if (entry == recent) item = i;
+            entries += std::to_wstring(i) + L" " + entry->Path + L"\n";
+        }
+        return (concrete ? concrete->RegName() : std::wstring(L"list")) + L" max=" + std::to_wstring(list.MaxCount()) +
+               L" default=" + (isDefault ? L"1" : L"0") + L" recent=" + (isRecent ? L"1" : L"0") +
+               L" item=" + std::to_wstring(item) + L"\n" + entries;
+    }
+
+    // The message boxes shown since the last print.
+    void PrintMessages(std::ostream& out) {
+        const auto& shown = platform_.messageBoxes.shown();
+        if (shown.empty()) out << "  (no message box)\n";
+        for (const auto& box : shown) {
+            const wchar_t* answer = box.answer == kIdOk ? L"ok" : box.answer == kIdYes ? L"yes"
+                                  : box.answer == kIdNo ? L"no" : box.answer == kIdCancel ? L"cancel" : L"?";
+            out << "  msgbox style=" << box.style << " caption=\"" << ToUtf8(box.caption) << "\": "
+                << ToUtf8(box.text) << " -> " << ToUtf8(answer)
+                << (box.scripted ? "" : " (unscripted: its default button)") << "\n";
+        }
+        platform_.messageBoxes.ClearShown();
     }
 
     sim::SimPlatform platform_;
