@@ -19,6 +19,8 @@ public:
     void FailKind(Kind kind) { failKind_ = kind; }
     std::uint64_t Calls() const noexcept { return calls_; }
     std::uint64_t Deletes() const noexcept { return deletes_; }
+    // The kind of the last call that was failed, Any when none was.
+    Kind FailedKind() const noexcept { return failed_; }
 
     std::int32_t OpenKey(std::uint32_t root, std::string_view subKey, std::uint32_t access,
                          std::uint32_t& key) override {
@@ -65,7 +67,9 @@ public:
 private:
     bool Fails(Kind kind) {
         ++calls_;
-        return calls_ == failAt_ || failKind_ == Any || failKind_ == kind;
+        const bool fail = calls_ == failAt_ || failKind_ == Any || failKind_ == kind;
+        if (fail) failed_ = kind;
+        return fail;
     }
 
     Registry& inner_;
@@ -73,6 +77,7 @@ private:
     std::uint64_t failAt_ = 0;
     std::uint64_t deletes_ = 0;
     int failKind_ = -1;
+    Kind failed_ = Any;
 };
 
 }  // namespace brisko::testing
