@@ -6,6 +6,8 @@
 #include "addin/com/com_handles.h"
 #include "platform/platform.h"
 #include "platform/win/win_files.h"
+#include "platform/win/win_menus.h"
+#include "platform/win/win_pictures.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -52,6 +54,8 @@ void InstallWindowsPlatform() {
     static win::WinClock clock;
     static win::WinCodePage codePage;
     static win::WinFiles files;
+    static win::WinPopupMenus menus;
+    static win::WinPictures pictures;  // the add-in module's resources
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -60,6 +64,8 @@ void InstallWindowsPlatform() {
     p.clock = &clock;
     p.codePage = &codePage;
     p.files = &files;
+    p.menus = &menus;
+    p.pictures = &pictures;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

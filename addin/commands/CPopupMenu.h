@@ -21,10 +21,13 @@ public:
 
     const ObjectPtr& ImageList() const noexcept { return m_oImageList; }
     // Accepts only a list of 13 x 13 images; otherwise raises 13 "Images must be 13x13" with the
-    // source "CPopupMenu" and keeps the previous list.
+    // source "CPopupMenu" and keeps the previous list. Nothing drops the list.
     void SetImageList(ObjectPtr imageList);
 
-    // vImageIndex: an index or key into the image list; Empty (or Missing) for no image.
+    // vImageIndex: an index or key into the image list; Empty (or Missing) for no image. The
+    // image is drawn by the list's own Draw into a bitmap of the list's image size, set as the
+    // item's checked and unchecked bitmap; errors of the image list reach the caller, after the
+    // item itself was appended.
     void Append(const std::wstring& caption, std::uint32_t nCmd, const Value& vImageIndex = Value(),
                 bool bEnabled = true);
     // The sub-menu must outlive this menu's Track.
@@ -35,6 +38,9 @@ public:
     std::uint32_t Track(std::uintptr_t hWnd);
 
 private:
+    // A screen-compatible bitmap with the image drawn at (0, 0); 0 when none could be made.
+    std::uintptr_t RenderImage(const Value& vImageIndex);
+
     std::uintptr_t m_hMenu = 0;
     ObjectPtr m_oImageList;
     std::vector<std::uintptr_t> m_colBitmaps;

@@ -1,6 +1,8 @@
 #include "addin/host/COptions.h"
 
+#include "addin/commands/mIcons.h"
 #include "addin/host/CWinReg.h"
+#include "addin/host/error_discipline.h"
 #include "addin/host/globals.h"
 #include "addin/host/mTorvik.h"
 #include "automation/error.h"
@@ -125,6 +127,14 @@ std::wstring COptions::ProductShortDisplayName() const {
         Err().Clear();
         return L"LID_SHORT_DISPLAY_NAME";
     }
+}
+
+ObjectPtr COptions::MAIN_ICON() const {
+    return Trapped(L"COptions.MAIN_ICON(Get)", [] { return LoadIconPicture(L"MAIN_ICON", 0, 0, false); });
+}
+
+ObjectPtr COptions::LOGO() const {
+    return Trapped(L"COptions.LOGO(Get)", [] { return LoadBitmapPicture(L"LOGO"); });
 }
 
 }  // namespace brisko

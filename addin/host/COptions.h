@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "automation/object.h"
+
 namespace brisko {
 
 class COptions {
@@ -36,7 +38,10 @@ public:
     std::wstring ProductName() const { return L"Brisko for Outlook"; }
     // The current language's text for "LID_SHORT_DISPLAY_NAME".
     std::wstring ProductShortDisplayName() const;
-    // MAIN_ICON and LOGO, the pictures from the library's resources, arrive with the icons.
+    // The icon resource "MAIN_ICON" (standard size) and the bitmap resource "LOGO" as pictures;
+    // nothing, with the error logged, when they can't be loaded.
+    ObjectPtr MAIN_ICON() const;
+    ObjectPtr LOGO() const;
 
 private:
     std::int32_t ReadDWORDOption(const std::wstring& sName, std::int32_t nDefault, bool bUser,

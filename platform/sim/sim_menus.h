@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,15 @@ public:
     std::size_t LiveMenus() const;
     std::size_t LiveBitmaps() const noexcept { return bitmaps_.size(); }
     std::size_t BitmapsDeleted() const noexcept { return bitmapsDeleted_; }
+    // DeleteBitmap calls for a bitmap that was not live (deleted twice, or never made).
+    std::size_t BadDeletes() const noexcept { return badDeletes_; }
+    // Each RenderBitmap: the bitmap and the memory device context it was drawn through.
+    struct Rendered {
+        std::uintptr_t bitmap = 0;
+        std::uintptr_t dc = 0;
+        int width = 0, height = 0;
+    };
+    const std::vector<Rendered>& rendered() const noexcept { return rendered_; }
 
     std::uintptr_t Create() override;
     bool Append(std::uintptr_t menu, std::uint32_t flags, std::uintptr_t idOrSubmenu,
@@ -61,6 +71,11 @@ public:
     void DeleteBitmap(std::uintptr_t bitmap) noexcept override;
 
 private:
+    Menu* Live(std::uintptr_t menu);
+    Item* FindCommand(std::uintptr_t menu, std::uint32_t command, std::set<std::uintptr_t>& seen);
+    void Collect(std::uintptr_t menu, std::map<std::uintptr_t, Menu>& out) const;
+    bool Reachable(std::uintptr_t menu, std::uint32_t command, const std::map<std::uintptr_t, Menu>& menus) const;
+
     std::map<std::uintptr_t, Menu> menus_;
     std::map<std::uintptr_t, std::pair<int, int>> bitmaps_;  // live bitmaps: width, height
     std::deque<std::uint32_t> choices_;
@@ -68,6 +83,9 @@ private:
     std::uintptr_t nextMenu_ = 0x00A00010;
     std::uintptr_t nextBitmap_ = 0x00B00010;
     std::size_t bitmapsDeleted_ = 0;
+    std::size_t badDeletes_ = 0;
+    std::vector<Rendered> rendered_;
+    std::uintptr_t nextDc_ = 0x00DC0010;
 };
 
 }  // namespace brisko::sim

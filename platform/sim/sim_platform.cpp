@@ -201,6 +201,8 @@ void SimPlatform::Install() {
     p.files = files.get();
     p.messageBoxes = &messageBoxes;
     p.objects = &objects;
+    p.menus = &menus;
+    p.pictures = &pictures;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);
