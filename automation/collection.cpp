@@ -56,11 +56,11 @@ void Collection::Remove(const Value& indexOrKey) {
 
 Value Collection::Invoke(std::wstring_view name, CallKind kind, Args& args) {
     auto optionalText = [&](std::size_t i) -> std::optional<std::wstring> {
-        if (args.size() <= i || args[i].IsEmpty()) return std::nullopt;
+        if (args.size() <= i || args[i].IsEmptyOrMissing()) return std::nullopt;
         return args[i].AsString();
     };
     auto optionalInt = [&](std::size_t i) -> std::optional<int> {
-        if (args.size() <= i || args[i].IsEmpty()) return std::nullopt;
+        if (args.size() <= i || args[i].IsEmptyOrMissing()) return std::nullopt;
         return args[i].AsInt();
     };
     if (EqualsNoCase(name, L"Count") && kind != CallKind::Put && args.empty()) return Count();

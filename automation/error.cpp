@@ -27,6 +27,7 @@ std::wstring StandardDescription(std::int32_t number) {
         case 429: return L"ActiveX component can't create object";
         case 438: return L"Object doesn't support this property or method";
         case 440: return L"Automation error";
+        case 448: return L"Named argument not found";
         case 450: return L"Wrong number of arguments or invalid property assignment";
         case 453: return L"Specified DLL function not found";
         case 457: return L"This key is already associated with an element of this collection";

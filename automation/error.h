@@ -21,6 +21,7 @@ inline constexpr std::int32_t InvalidUseOfNull = 94;
 inline constexpr std::int32_t ObjectRequired = 424;
 inline constexpr std::int32_t CantCreateObject = 429;  // ActiveX component can't create object
 inline constexpr std::int32_t NotSupported = 438;       // Object doesn't support this property or method
+inline constexpr std::int32_t ParamNotFound = 448;      // Named argument not found (a missing argument used)
 inline constexpr std::int32_t WrongArguments = 450;
 inline constexpr std::int32_t EntryPointNotFound = 453;
 inline constexpr std::int32_t DuplicateKey = 457;

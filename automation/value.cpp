@@ -149,6 +149,7 @@ double Value::AsDouble() const {
         case VarType::Object:
         case VarType::Array:
             Raise(err::TypeMismatch);
+        case VarType::Missing: Raise(err::ParamNotFound);
     }
     Raise(err::TypeMismatch);
 }
@@ -171,6 +172,7 @@ Date Value::AsDate() const {
     switch (type()) {
         case VarType::Date: return std::get<Date>(v_);
         case VarType::String: Raise(err::TypeMismatch);
+        case VarType::Missing: Raise(err::ParamNotFound);
         default: {
             const double d = AsDouble();
             if (!(d >= -657434.0 && d < 2958466.0)) Raise(err::Overflow);
@@ -191,16 +193,19 @@ std::wstring Value::AsString() const {
         case VarType::Object:
         case VarType::Array:
             Raise(err::TypeMismatch);
+        case VarType::Missing: Raise(err::ParamNotFound);
     }
     Raise(err::TypeMismatch);
 }
 
 ObjectPtr Value::AsObject() const {
+    if (type() == VarType::Missing) Raise(err::ParamNotFound);
     if (type() != VarType::Object) Raise(err::ObjectRequired);
     return std::get<ObjectPtr>(v_);
 }
 
 const Array& Value::AsArray() const {
+    if (type() == VarType::Missing) Raise(err::ParamNotFound);
     if (type() != VarType::Array) Raise(err::TypeMismatch);
     return *std::get<std::shared_ptr<Array>>(v_);
 }
@@ -219,6 +224,7 @@ std::wstring Value::TypeName() const {
             return o ? o->TypeName() : L"Nothing";
         }
         case VarType::Array: return L"Variant()";
+        case VarType::Missing: return L"Error";
     }
     return L"Empty";
 }

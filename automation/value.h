@@ -13,12 +13,20 @@ namespace brisko {
 class Object;
 using ObjectPtr = std::shared_ptr<Object>;
 
-enum class VarType { Empty, Null, Boolean, Integer, Double, Date, String, Object, Array };
+// Missing is an omitted optional argument (a VT_ERROR DISP_E_PARAMNOTFOUND over COM): distinct
+// from Empty; every conversion of it raises 448, as using a missing argument does.
+enum class VarType { Empty, Null, Boolean, Integer, Double, Date, String, Object, Array, Missing };
 
 struct NullValue {
     bool operator==(const NullValue&) const = default;
 };
 inline constexpr NullValue Null{};
+
+struct MissingValue {
+    bool operator==(const MissingValue&) const = default;
+};
+// The value of an omitted optional argument: Call(L"Add", {mail, Missing, Missing, Missing}).
+inline constexpr MissingValue Missing{};
 
 // An automation DATE: days since 30 December 1899; the fraction is the time of day.
 struct Date {
@@ -33,6 +41,7 @@ class Value {
 public:
     Value() = default;
     Value(NullValue) : v_(NullValue{}) {}
+    Value(MissingValue) : v_(MissingValue{}) {}
     Value(bool b) : v_(b) {}
     template <std::integral T>
         requires(!std::same_as<T, bool> && !std::same_as<T, wchar_t> && !std::same_as<T, char>)
@@ -49,13 +58,17 @@ public:
     VarType type() const noexcept { return static_cast<VarType>(v_.index()); }
     bool IsEmpty() const noexcept { return type() == VarType::Empty; }
     bool IsNull() const noexcept { return type() == VarType::Null; }
+    bool IsMissing() const noexcept { return type() == VarType::Missing; }
+    // Empty or Missing: no value was given.
+    bool IsEmptyOrMissing() const noexcept { return IsEmpty() || IsMissing(); }
     bool IsObject() const noexcept { return type() == VarType::Object; }
     // An object value that refers to no object.
     bool IsNothing() const noexcept;
     bool IsNumeric() const noexcept;
     bool IsArray() const noexcept { return type() == VarType::Array; }
 
-    // Conversions as CBool, CLng, CDbl, CDate, CStr and Set do; they raise 13, 6, 94 or 424.
+    // Conversions as CBool, CLng, CDbl, CDate, CStr and Set do; they raise 13, 6, 94 or 424,
+    // and 448 for Missing.
     bool AsBool() const;
     std::int32_t AsInt() const;
     double AsDouble() const;
@@ -65,7 +78,7 @@ public:
     const Array& AsArray() const;
 
     // The name TypeName gives: "Empty", "Null", "Boolean", "Long", "Double", "Date",
-    // "String", "Nothing", the object's type name, or an array type.
+    // "String", "Nothing", the object's type name, an array type, or "Error" for Missing.
     std::wstring TypeName() const;
 
     // Same type and same value (objects: the same object).
@@ -75,7 +88,7 @@ private:
     static std::int32_t CheckedInt(long long n);
 
     std::variant<std::monostate, NullValue, bool, std::int32_t, double, Date, std::wstring, ObjectPtr,
-                 std::shared_ptr<Array>>
+                 std::shared_ptr<Array>, MissingValue>
         v_;
 };
 

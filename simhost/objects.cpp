@@ -77,6 +77,11 @@ void SimFolder::OnVanish() {
     sim.Vanish(items_);
 }
 
+SimStoreObject* SimStoreObject::Of(SimOutlook& sim, SimStore* store) {
+    if (!store->object) store->object = sim.Make<SimStoreObject>(store);
+    return static_cast<SimStoreObject*>(store->object);
+}
+
 std::vector<SimFolder*> SimFolders::List() const {
     if (!owner_) return Sim().StoreTops();
     return owner_->Subfolders();
@@ -236,7 +241,8 @@ void SimInspector::OnVanish() {
 
 namespace {
 
-bool Missing(const Args& a, std::size_t i) { return i >= a.size() || a[i].IsEmpty(); }
+// An optional argument that was not given: left off the end, Missing, or (as some callers pass it) Empty.
+bool Omitted(const Args& a, std::size_t i) { return i >= a.size() || a[i].IsEmptyOrMissing(); }
 
 // A 1-based position into a list of count elements: 13 for a non-number, 9 when out of range.
 std::size_t Position(const Value& index, std::size_t count) {
@@ -348,7 +354,7 @@ void InstallApplication(SimOutlook& sim) {
 
 Value FolderByID(SimObject& s, Args& a) {
     const std::wstring entry = a[0].AsString();
-    const std::wstring store = Missing(a, 1) ? std::wstring() : a[1].AsString();
+    const std::wstring store = Omitted(a, 1) ? std::wstring() : a[1].AsString();
     auto* f = s.Sim().FindFolderByID(entry, store);
     if (!f) RaiseNotFound();
     return ValueOf(f);
@@ -356,7 +362,7 @@ Value FolderByID(SimObject& s, Args& a) {
 
 Value ItemByID(SimObject& s, Args& a) {
     const std::wstring entry = a[0].AsString();
-    const std::wstring store = Missing(a, 1) ? std::wstring() : a[1].AsString();
+    const std::wstring store = Omitted(a, 1) ? std::wstring() : a[1].AsString();
     auto* item = s.Sim().FindItemByID(entry, store);
     if (!item) RaiseNotFound();
     return ValueOf(item);
@@ -405,7 +411,9 @@ void InstallRecipient(SimOutlook& sim) {
     t.Property(L"Name", As<SimRecipient>([](SimRecipient& r, Args&) { return Value(r.Name()); }));
     t.Property(L"Address", As<SimRecipient>([](SimRecipient& r, Args&) { return Value(r.Address()); }));
     t.Constant(L"Resolved", true);
-    sim.Type(L"MAPISession");
+    // The simulated MAPI session leads back to its host's namespace, as a safe item library
+    // reaches the stores and items behind the MAPI object it is given.
+    sim.Type(L"MAPISession").Property(L"Session", [](SimObject& s, Args&) { return ValueOf(s.Sim().Session()); });
 }
 
 void InstallFolder(SimOutlook& sim) {
@@ -432,11 +440,32 @@ void InstallFolder(SimOutlook& sim) {
     t.Property(L"FolderPath", As<SimFolder>([](SimFolder& f, Args&) { return Value(f.Path()); }));
     t.Property(L"Folders", As<SimFolder>([](SimFolder& f, Args&) { return ValueOf(f.FoldersObject()); }));
     t.Property(L"Items", As<SimFolder>([](SimFolder& f, Args&) { return ValueOf(f.ItemsObject()); }));
+    t.Property(L"Store",
+               As<SimFolder>([](SimFolder& f, Args&) { return ValueOf(SimStoreObject::Of(f.Sim(), f.Store())); }));
     t.Property(L"UnReadItemCount", As<SimFolder>([](SimFolder& f, Args&) {
                    return Value(static_cast<std::int32_t>(std::count_if(
                        f.Contents().begin(), f.Contents().end(),
                        [](const SimItem* i) { return i->Prop(L"UnRead") == Value(true); })));
                }));
+}
+
+void InstallStore(SimOutlook& sim) {
+    auto& t = sim.Type(L"Store");
+    Common(t, ol::ClassStore, [](SimObject& s, Args&) { return ValueOf(s.Sim().Session()); });
+    t.Property(L"StoreID", As<SimStoreObject>([](SimStoreObject& st, Args&) { return Value(st.Store()->storeID); }));
+    t.Property(L"DisplayName",
+               As<SimStoreObject>([](SimStoreObject& st, Args&) { return Value(st.Store()->top->Name()); }));
+    t.Method(L"GetRootFolder", As<SimStoreObject>([](SimStoreObject& st, Args&) {
+                 if (st.Store()->top->Vanished()) RaiseNotFound();
+                 return ValueOf(st.Store()->top);
+             }));
+    t.Method(L"GetDefaultFolder", As<SimStoreObject>([](SimStoreObject& st, Args& a) {
+                 const std::int32_t kind = a[0].AsInt();
+                 auto* f = st.Sim().DefaultFolderOf(st.Store()->top, kind);
+                 if (!f) RaiseNotFound();
+                 return ValueOf(f);
+             }),
+             1, 1);
 }
 
 void InstallFolders(SimOutlook& sim) {
@@ -462,7 +491,7 @@ void InstallFolders(SimOutlook& sim) {
              1, 1);
     t.Method(L"Add", As<SimFolders>([](SimFolders& fs, Args& a) {
                  if (!fs.Owner()) Raise(err::OperationFailed, L"The operation failed.");
-                 const int type = Missing(a, 1) ? fs.Owner()->ItemType() : ItemTypeOfFolderKind(a[1].AsInt());
+                 const int type = Omitted(a, 1) ? fs.Owner()->ItemType() : ItemTypeOfFolderKind(a[1].AsInt());
                  auto* f = fs.Sim().AddFolder(fs.Owner(), a[0].AsString(), type);
                  Args added{ValueOf(f)};
                  fs.RaiseEvent(L"FolderAdd", added);
@@ -501,7 +530,7 @@ void InstallItems(SimOutlook& sim) {
              }),
              1, 1);
     t.Method(L"Add", As<SimItems>([](SimItems& is, Args& a) {
-                 const int type = Missing(a, 0) ? is.Owner()->ItemType() : ItemTypeOfArg(a[0]);
+                 const int type = Omitted(a, 0) ? is.Owner()->ItemType() : ItemTypeOfArg(a[0]);
                  if (type != ol::MailItem && type != ol::AppointmentItem && type != ol::ContactItem &&
                      type != ol::TaskItem && type != ol::PostItem) {
                      Raise(err::OperationFailed, L"Items of this kind cannot be created in this folder.");
@@ -679,7 +708,15 @@ void InstallAttachments(SimOutlook& sim) {
              1, 1);
     t.Method(L"Add", As<SimAttachments>([](SimAttachments& as, Args& a) {
                  SimItem* owner = as.Owner();
-                 const std::wstring displayName = Missing(a, 3) ? std::wstring() : a[3].AsString();
+                 // Type: by value, by reference, embedded item or OLE; an item source is always
+                 // embedded, as the host attaches an item.
+                 if (!Omitted(a, 1)) {
+                     const std::int32_t type = a[1].AsInt();
+                     if (type != ol::ByValue && type != 4 && type != ol::EmbeddedItem && type != 6) {
+                         Raise(brisko::err::InvalidCall);
+                     }
+                 }
+                 const std::wstring displayName = Omitted(a, 3) ? std::wstring() : a[3].AsString();
                  if (a[0].IsObject()) {
                      auto* source = SimArgAs<SimItem>(a[0]);
                      if (!source) Raise(brisko::err::InvalidCall);
@@ -813,6 +850,7 @@ void InstallObjectModel(SimOutlook& sim) {
     InstallRecipient(sim);
     InstallFolder(sim);
     InstallFolders(sim);
+    InstallStore(sim);
     InstallItems(sim);
     InstallItemTypes(sim);
     InstallAttachments(sim);

@@ -40,7 +40,8 @@ private:
     SimFolders* folders_;
 };
 
-// Stands for the MAPI session behind NameSpace.MAPIOBJECT; it has no members.
+// Stands for the MAPI session behind NameSpace.MAPIOBJECT. Its one member, Session, gives the
+// namespace it belongs to (the simulated MAPI has nothing more).
 class SimMapiSession : public SimObject {
 public:
     explicit SimMapiSession(SimOutlook& sim) : SimObject(sim, L"MAPISession") {}
@@ -61,6 +62,19 @@ public:
 private:
     std::wstring name_;
     std::wstring address_;
+};
+
+// A message store as Folder.Store gives it (Outlook 2007 and later): StoreID, DisplayName,
+// GetRootFolder and GetDefaultFolder (2010).
+class SimStoreObject : public SimObject {
+public:
+    SimStoreObject(SimOutlook& sim, SimStore* store) : SimObject(sim, L"Store"), store_(store) {}
+    SimStore* Store() const noexcept { return store_; }
+    // The one Store object of a store.
+    static SimStoreObject* Of(SimOutlook& sim, SimStore* store);
+
+private:
+    SimStore* store_;
 };
 
 class SimFolder : public SimObject {

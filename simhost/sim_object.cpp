@@ -65,7 +65,7 @@ std::wstring SimObject::Identity() const { return typeName_ + L" #" + std::to_ws
 
 Value SimObject::Invoke(std::wstring_view name, CallKind kind, Args& args) {
     if (!sim_) RaiseNotFound();
-    sim_->BeginCall(*this, name, kind);
+    sim_->BeginCall(*this, name, kind, &args);
     if (vanished_) RaiseNotFound();
     const Member* m = type_->Find(name);
     if (!m) Raise(brisko::err::NotSupported);
@@ -141,7 +141,7 @@ SimObject* SimObject::Link(std::wstring_view key) const {
 }
 
 SimObject* SimArg(const Value& v) {
-    if (v.IsEmpty()) return nullptr;
+    if (v.IsEmptyOrMissing()) return nullptr;
     if (!v.IsObject()) Raise(brisko::err::TypeMismatch);
     const ObjectPtr o = v.AsObject();
     if (!o) return nullptr;

@@ -20,6 +20,16 @@ std::wstring Hex8(std::uint64_t n) {
     return s;
 }
 
+// An argument as the trace shows it: Missing, Empty, Null, Object, Nothing or the value's type.
+std::wstring ArgumentKind(const Value& v) {
+    switch (v.type()) {
+        case VarType::Missing: return L"Missing";
+        case VarType::Empty: return L"Empty";
+        case VarType::Object: return v.IsNothing() ? L"Nothing" : L"Object";
+        default: return v.TypeName();
+    }
+}
+
 const wchar_t* KindName(CallKind kind) {
     switch (kind) {
         case CallKind::Get: return L"Get";
@@ -467,9 +477,20 @@ SimFolder* SimOutlook::NextPickFolderAnswer() {
 
 // --- Host calls and fault injection ------------------------------------------------------
 
-void SimOutlook::BeginCall(const SimObject& object, std::wstring_view member, CallKind kind) {
+void SimOutlook::BeginCall(const SimObject& object, std::wstring_view member, CallKind kind, const Args* args) {
     ++callCount_;
-    if (tracing_) trace_.push_back(object.TypeName() + L"." + std::wstring(member) + L" " + KindName(kind));
+    if (tracing_) {
+        std::wstring line = object.TypeName() + L"." + std::wstring(member) + L" " + KindName(kind);
+        if (args && std::any_of(args->begin(), args->end(), [](const Value& v) { return v.IsEmptyOrMissing(); })) {
+            line += L" (";
+            for (std::size_t i = 0; i < args->size(); ++i) {
+                if (i > 0) line += L", ";
+                line += ArgumentKind((*args)[i]);
+            }
+            line += L")";
+        }
+        trace_.push_back(std::move(line));
+    }
     for (auto it = callFaults_.begin(); it != callFaults_.end(); ++it) {
         if (it->atCall == callCount_) {
             const CallFault fault = *it;

@@ -52,6 +52,7 @@ inline constexpr int ClassTask = 48;
 inline constexpr int ClassExplorers = 60;
 inline constexpr int ClassInspectors = 61;
 inline constexpr int ClassSelection = 74;
+inline constexpr int ClassStore = 79;
 // OlEditorType
 inline constexpr int EditorText = 1;
 inline constexpr int EditorHTML = 2;
@@ -127,6 +128,7 @@ struct SimStore {
     SimFolder* top = nullptr;
     std::map<int, SimFolder*> defaults;
     int number = 0;
+    SimObject* object = nullptr;  // its Store object, made on first use
 };
 
 class SimOutlook {
@@ -268,7 +270,8 @@ public:
     // no longer find it. A folder takes its subfolders and items with it.
     void Vanish(SimObject* object);
 
-    // Records "Type.Member kind" for each host call while on.
+    // Records "Type.Member kind" for each host call while on; a call with an omitted (Missing)
+    // or Empty argument adds the kinds of its arguments: "Attachments.Add Method (Object, Missing)".
     void SetTracing(bool on) { tracing_ = on; }
     const std::vector<std::wstring>& Trace() const noexcept { return trace_; }
     void ClearTrace() { trace_.clear(); }
@@ -287,7 +290,7 @@ public:
     // --- Internals shared with the object classes -------------------------------------------
 
     // Counts a call and throws the failure injected for it, if any.
-    void BeginCall(const SimObject& object, std::wstring_view member, CallKind kind);
+    void BeginCall(const SimObject& object, std::wstring_view member, CallKind kind, const Args* args = nullptr);
     std::uint64_t NextSerial() noexcept { return ++serial_; }
     std::wstring NewEntryID(const SimStore* store);
     const std::shared_ptr<std::vector<EscapedError>>& EscapeLog() const noexcept { return escaped_; }

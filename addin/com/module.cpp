@@ -8,6 +8,7 @@
 #include "platform/win/win_files.h"
 #include "platform/win/win_menus.h"
 #include "platform/win/win_pictures.h"
+#include "platform/win/win_objects.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -56,6 +57,7 @@ void InstallWindowsPlatform() {
     static win::WinFiles files;
     static win::WinPopupMenus menus;
     static win::WinPictures pictures;  // the add-in module's resources
+    static win::WinObjectFactory objects;
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -66,6 +68,7 @@ void InstallWindowsPlatform() {
     p.files = &files;
     p.menus = &menus;
     p.pictures = &pictures;
+    p.objects = &objects;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

@@ -281,7 +281,8 @@ Value DispatchObject::InvokeId(DISPID id, CallKind kind, Args& args) {
     std::vector<VARIANT> before(byRef);
     for (std::size_t i = 0; i < n; ++i) {
         VARIANT& arg = passed[n - 1 - i];
-        if (i < byRef) {
+        // An omitted argument goes by value, as VT_ERROR DISP_E_PARAMNOTFOUND, as callers pass it.
+        if (i < byRef && !args[i].IsMissing()) {
             VariantInit(&arg);
             arg.vt = VT_VARIANT | VT_BYREF;
             arg.pvarVal = values[i].Ptr();
@@ -301,7 +302,7 @@ Value DispatchObject::InvokeId(DISPID id, CallKind kind, Args& args) {
     // By-reference arguments come back also when the call failed, as a variable passed by
     // reference keeps what the callee wrote before it raised.
     for (std::size_t i = 0; i < byRef; ++i) {
-        if (Untouched(before[i], values[i].Get())) continue;
+        if (args[i].IsMissing() || Untouched(before[i], values[i].Get())) continue;
         try {
             Value back = FromVariant(values[i].Get());
             if (!(back == args[i])) args[i] = std::move(back);

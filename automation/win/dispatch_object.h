@@ -31,7 +31,8 @@ public:
 
     // Get: DISPATCH_PROPERTYGET | DISPATCH_METHOD; Put / PutRef: the last argument is the value,
     // passed as the named DISPID_PROPERTYPUT argument; Method: DISPATCH_METHOD. Every other
-    // argument is passed by reference, and what the callee writes into it comes back in args.
+    // argument is passed by reference, and what the callee writes into it comes back in args;
+    // a Missing argument goes by value as VT_ERROR DISP_E_PARAMNOTFOUND.
     Value Invoke(std::wstring_view name, CallKind kind, Args& args) override;
     Value InvokeId(DISPID id, CallKind kind, Args& args);
     // GetIDsOfNames, remembered per name without regard to case; raises 438 for a name the

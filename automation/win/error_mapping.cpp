@@ -22,6 +22,7 @@ constexpr Mapped kMapped[] = {
     {DISP_E_TYPEMISMATCH, brisko::err::TypeMismatch, nullptr},
     {DISP_E_BADPARAMCOUNT, brisko::err::WrongArguments, nullptr},
     {DISP_E_PARAMNOTOPTIONAL, 449, L"Argument not optional"},
+    {DISP_E_PARAMNOTFOUND, brisko::err::ParamNotFound, nullptr},
     {DISP_E_NONAMEDARGS, 446, L"Object doesn't support named arguments"},
     {DISP_E_OVERFLOW, brisko::err::Overflow, nullptr},
     {DISP_E_BADINDEX, brisko::err::SubscriptOutOfRange, nullptr},

@@ -123,7 +123,7 @@ Value ReadScalar(VARTYPE t, const void* where, int depth) {
         case VT_DISPATCH: return Value(ObjectFromDispatch(Load<IDispatch*>(where)));
         case VT_UNKNOWN: return Value(ObjectFromUnknown(Load<IUnknown*>(where)));
         case VT_ERROR:
-            if (Load<SCODE>(where) == DISP_E_PARAMNOTFOUND) return {};
+            if (Load<SCODE>(where) == DISP_E_PARAMNOTFOUND) return Value(Missing);
             Mismatch();
         case VT_VARIANT: {
             // Only by reference: a VARIANT that may not itself be a VARIANT by reference.
@@ -196,6 +196,7 @@ VARTYPE NaturalType(const Value& v) {
             return wrapped && !wrapped->Dispatch() ? VT_UNKNOWN : VT_DISPATCH;
         }
         case VarType::Array: return VT_ARRAY | VT_VARIANT;
+        case VarType::Missing: return VT_ERROR;
     }
     return VT_EMPTY;
 }
@@ -289,7 +290,7 @@ void StoreTyped(VARTYPE t, void* where, const Value& v, int depth) {
             return StoreRaw(where, fresh.Detach());
         }
         case VT_ERROR:
-            return StoreRaw<SCODE>(where, v.IsEmpty() ? DISP_E_PARAMNOTFOUND : static_cast<SCODE>(v.AsInt()));
+            return StoreRaw<SCODE>(where, v.IsEmptyOrMissing() ? DISP_E_PARAMNOTFOUND : static_cast<SCODE>(v.AsInt()));
         case VT_VARIANT: {
             Variant fresh = MakeVariant(v, VT_VARIANT, depth + 1);
             Variant old;

@@ -13,12 +13,13 @@ namespace brisko::win {
 // Reads a VARIANT, through VT_BYREF. Integers become 32-bit (6 when they do not fit);
 // R4, R8, CY and DECIMAL a Double; a one-dimensional SAFEARRAY an Array; IDispatch and
 // IUnknown an object (NULL: Nothing; an object this bridge exposes: the original object);
-// VT_ERROR DISP_E_PARAMNOTFOUND (a missing optional argument) Empty.
+// VT_ERROR DISP_E_PARAMNOTFOUND (an omitted optional argument) Missing, never Empty.
 // Raises 13 for anything else (other VT_ERROR values, records, arrays of more dimensions).
 Value FromVariant(const VARIANT& v);
 
 // The VARIANT of a value as it is: VT_EMPTY, VT_NULL, VT_BOOL, VT_I4, VT_R8, VT_DATE, VT_BSTR,
-// VT_DISPATCH (VT_UNKNOWN for a wrapped object without IDispatch), VT_ARRAY | VT_VARIANT.
+// VT_DISPATCH (VT_UNKNOWN for a wrapped object without IDispatch), VT_ARRAY | VT_VARIANT;
+// Missing gives VT_ERROR DISP_E_PARAMNOTFOUND.
 Variant ToVariant(const Value& v);
 
 // A VARIANT of the given type: VT_VARIANT gives ToVariant(v); other types convert as the

@@ -9,6 +9,7 @@
 #include "addin/host/globals.h"
 #include "addin/host/services.h"
 #include "platform/sim/sim_platform.h"
+#include "standins/redemption/sim_registration.h"
 
 namespace brisko::testing {
 
@@ -17,6 +18,7 @@ protected:
     void SetUp() override {
         ReleaseProcessObjects();
         Services() = DefaultServices();
+        redemption::RegisterClasses(platform.objects);
         platform.Install();
     }
     void TearDown() override {

@@ -65,6 +65,28 @@ TEST(Value, TypesAndEquality) {
     EXPECT_NE(Value(o), Value(std::make_shared<Object>()));
 }
 
+TEST(Value, MissingIsNotEmptyAndConvertsToNothing) {
+    const Value m(Missing);
+    EXPECT_EQ(m.type(), VarType::Missing);
+    EXPECT_TRUE(m.IsMissing());
+    EXPECT_FALSE(m.IsEmpty());
+    EXPECT_TRUE(m.IsEmptyOrMissing());
+    EXPECT_TRUE(Value().IsEmptyOrMissing());
+    EXPECT_FALSE(Value(0).IsEmptyOrMissing());
+    EXPECT_FALSE(m.IsNumeric());
+    EXPECT_EQ(m.TypeName(), L"Error");
+    EXPECT_EQ(m, Value(Missing));
+    EXPECT_NE(m, Value());
+    EXPECT_EQ(ErrorOf([&] { m.AsInt(); }), err::ParamNotFound);
+    EXPECT_EQ(ErrorOf([&] { m.AsBool(); }), err::ParamNotFound);
+    EXPECT_EQ(ErrorOf([&] { m.AsDouble(); }), err::ParamNotFound);
+    EXPECT_EQ(ErrorOf([&] { m.AsDate(); }), err::ParamNotFound);
+    EXPECT_EQ(ErrorOf([&] { m.AsString(); }), err::ParamNotFound);
+    EXPECT_EQ(ErrorOf([&] { m.AsObject(); }), err::ParamNotFound);
+    EXPECT_EQ(ErrorOf([&] { m.AsArray(); }), err::ParamNotFound);
+    EXPECT_EQ(RuntimeError(err::ParamNotFound).description(), L"Named argument not found");
+}
+
 TEST(Date, SerialsMatchTheAutomationDate) {
     EXPECT_EQ(MakeDate({1899, 12, 30, 0, 0, 0}).serial, 0.0);
     EXPECT_EQ(MakeDate({1900, 1, 1, 0, 0, 0}).serial, 2.0);

@@ -171,6 +171,34 @@ TEST_F(Items, AttachmentsRecordMailAndFiles) {
     EXPECT_EQ(GetOf(file, L"Index"), Value(1));
 }
 
+TEST_F(Items, OmittedArgumentsOfAttachmentsAddAreMissing) {
+    auto task = CallOf(app, L"CreateItem", {ol::TaskItem}).AsObject();
+    auto attachments = ObjectOf(task, L"Attachments");
+    sim.SetTracing(true);
+    auto a = CallOf(attachments, L"Add", {box.reminderMail->Ref(), Missing, Missing, Missing}).AsObject();
+    EXPECT_EQ(GetOf(a, L"Type"), Value(ol::EmbeddedItem));
+    EXPECT_EQ(GetOf(a, L"DisplayName"), Value(L"Project Alpha: kick-off meeting"));
+    auto named = CallOf(attachments, L"Add", {box.reminderMail->Ref(), ol::EmbeddedItem, Missing, L"The mail"});
+    EXPECT_EQ(GetOf(named.AsObject(), L"DisplayName"), Value(L"The mail"));
+    CallOf(attachments, L"Add", {box.reminderMail->Ref(), Value(), Value(), Value()});
+    sim.SetTracing(false);
+    // The trace tells an omitted argument from an Empty one; calls without either stay short.
+    const std::vector<std::wstring> expected{
+        L"Attachments.Add Method (Object, Missing, Missing, Missing)",
+        L"Attachment.Type Get",
+        L"Attachment.DisplayName Get",
+        L"Attachments.Add Method (Object, Long, Missing, String)",
+        L"Attachment.DisplayName Get",
+        L"Attachments.Add Method (Object, Empty, Empty, Empty)",
+    };
+    EXPECT_EQ(sim.Trace(), expected);
+    EXPECT_EQ(ErrorOf([&] { CallOf(attachments, L"Add", {box.reminderMail->Ref(), 3}); }).number(),
+              brisko::err::InvalidCall);
+    EXPECT_EQ(ErrorOf([&] { CallOf(attachments, L"Add", {Value(Missing)}); }).number(), brisko::err::ParamNotFound);
+    // Optional arguments of lookups, too.
+    EXPECT_EQ(Sim(CallOf(ns, L"GetFolderFromID", {box.inbox->EntryID(), Missing}).AsObject()), box.inbox);
+}
+
 TEST_F(Items, VanishedFolderTakesItsSubtreeAlong) {
     auto projects = box.projects->Ref();
     const auto entry = GetOf(projects, L"EntryID");

@@ -10,6 +10,7 @@
 #include "automation/text.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/ui.h"
+#include "standins/redemption/sim_registration.h"
 
 namespace brisko::tools {
 
@@ -32,6 +33,7 @@ public:
     NativeSession() {
         ReleaseProcessObjects();
         Services() = DefaultServices();
+        redemption::RegisterClasses(platform_.objects);
         platform_.Install();
     }
     ~NativeSession() override {

@@ -232,8 +232,8 @@ TEST_F(VariantToValue, MalformedByReferenceIsRefusedNotFollowed) {
     EXPECT_EQ(NumberOf([&] { FromVariant(byValue); }), err::TypeMismatch);
 }
 
-TEST_F(VariantToValue, MissingOptionalArgumentIsEmptyOtherErrorsAreRefused) {
-    EXPECT_TRUE(Read(VT_ERROR, [](VARIANT& x) { x.scode = DISP_E_PARAMNOTFOUND; }).IsEmpty());
+TEST_F(VariantToValue, MissingOptionalArgumentIsMissingOtherErrorsAreRefused) {
+    EXPECT_TRUE(Read(VT_ERROR, [](VARIANT& x) { x.scode = DISP_E_PARAMNOTFOUND; }).IsMissing());
     EXPECT_EQ(NumberOf([] { Read(VT_ERROR, [](VARIANT& x) { x.scode = E_FAIL; }); }), err::TypeMismatch);
     VARIANT odd = Ref(VT_EMPTY, nullptr);  // owns nothing: never cleared
     odd.vt = VT_RECORD;
