@@ -9,6 +9,7 @@
 #include "platform/win/win_menus.h"
 #include "platform/win/win_pictures.h"
 #include "platform/win/win_objects.h"
+#include "platform/win/win_link_label.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -58,6 +59,8 @@ void InstallWindowsPlatform() {
     static win::WinPopupMenus menus;
     static win::WinPictures pictures;  // the add-in module's resources
     static win::WinObjectFactory objects;
+    // Unregisters the link label's window class when the library unloads.
+    static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -69,6 +72,7 @@ void InstallWindowsPlatform() {
     p.menus = &menus;
     p.pictures = &pictures;
     p.objects = &objects;
+    p.linkLabels = &linkLabels;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

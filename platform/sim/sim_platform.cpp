@@ -203,6 +203,7 @@ void SimPlatform::Install() {
     p.objects = &objects;
     p.menus = &menus;
     p.pictures = &pictures;
+    p.linkLabels = &linkLabels;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);

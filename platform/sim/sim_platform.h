@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/sim/sim_menus.h"
 #include "platform/sim/sim_pictures.h"
+#include "platform/sim/sim_link_label.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
 
@@ -155,6 +156,7 @@ struct SimPlatform {
     SimObjectFactory objects;
     SimPopupMenus menus;
     SimPictures pictures;
+    SimLinkLabelViews linkLabels;
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
     // holds the shipped language files, as the add-in library's folder.
