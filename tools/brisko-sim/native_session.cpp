@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "addin/dialogs/mForms.h"
 #include "addin/folders/CRecentFolders.h"
 #include "addin/host/COptions.h"
 #include "addin/host/Connect.h"
@@ -10,6 +11,7 @@
 #include "automation/text.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/ui.h"
+#include "simhost/sim_object.h"
 #include "standins/redemption/sim_registration.h"
 
 namespace brisko::tools {
@@ -102,6 +104,10 @@ public:
             PrintOptions(out);
         } else if (EqualsNoCase(cmd, L"print") && w.size() == 2 && EqualsNoCase(w[1], L"messages")) {
             PrintMessages(out);
+        } else if (EqualsNoCase(cmd, L"answer") && w.size() >= 2 && EqualsNoCase(w[1], L"menu")) {
+            ExpectCount(w, 3, L"answer menu <command id>|dismiss");
+            platform_.menus.QueueChoice(
+                EqualsNoCase(w[2], L"dismiss") ? 0u : static_cast<std::uint32_t>(ParseNumber(w[2], L"answer menu")));
         } else if (EqualsNoCase(cmd, L"answer") && w.size() >= 2 && EqualsNoCase(w[1], L"msgbox")) {
             ExpectCount(w, 3, L"answer msgbox ok|yes|no");
             if (EqualsNoCase(w[2], L"ok")) platform_.messageBoxes.QueueAnswer(kIdOk);
@@ -115,7 +121,7 @@ public:
     }
 
     bool InProcessFolderCommand(const std::vector<std::wstring>& w, const std::vector<ObjectPtr>& folders,
-                                std::ostream&) override {
+                                std::ostream& out) override {
         if (EqualsNoCase(w[0], L"recent")) {
             auto& list = RecentList(w[1]);
             const auto& folder = folders.at(0);
@@ -130,7 +136,62 @@ public:
             }
             return true;
         }
+        if (EqualsNoCase(w[0], L"pick")) {
+            std::int32_t kind = 0;
+            if (EqualsNoCase(w[1], L"mail")) kind = kKindMail;
+            else if (EqualsNoCase(w[1], L"appointment")) kind = kKindAppointment;
+            else if (EqualsNoCase(w[1], L"task")) kind = kKindTask;
+            else if (EqualsNoCase(w[1], L"post")) kind = kKindPost;
+            else Fail(L"usage: pick mail|appointment|task|post [current <folder>]");
+            const auto folder = ShowPickFolder(kind, folders.at(0));
+            out << "  picked: " << ToUtf8(folder ? FolderName(folder) : L"none") << "\n";
+            return true;
+        }
+        if (EqualsNoCase(w[0], L"menu")) {
+            const auto& name = w[2];
+            const std::int32_t kind = EqualsNoCase(name, L"calendars") ? kKindAppointment : kKindMail;
+            RecentList(name);  // fails when the add-in holds none
+            const auto shownBefore = platform_.menus.tracked().size();
+            const auto record = ShowRecentFoldersMenu(0, EqualsNoCase(name, L"move") ? g_oRecentMove2Folders
+                                                                                    : g_oRecentCalendars,
+                                                      kind, folders.at(0));
+            const auto& tracked = platform_.menus.tracked();
+            if (tracked.size() == shownBefore) out << "  (no menu shown)\n";
+            for (std::size_t t = shownBefore; t < tracked.size(); ++t) PrintMenu(out, tracked[t], tracked[t].menu, 2);
+            for (std::size_t t = shownBefore; t < tracked.size(); ++t) out << "  chosen: " << tracked[t].answer << "\n";
+            out << "  returned: " << ToUtf8(record ? record->Path : L"none") << "\n";
+            return true;
+        }
         return false;
+    }
+
+    // A host folder's path as the host knows it, without a call into the host.
+    static std::wstring FolderName(const ObjectPtr& folder) {
+        if (const auto* o = dynamic_cast<const sim::SimObject*>(folder.get())) return o->Identity();
+        return folder->TypeName();
+    }
+
+    // The menu as it was shown: each item with its command id, state and default mark.
+    void PrintMenu(std::ostream& out, const sim::SimPopupMenus::Tracked& shown, std::uintptr_t handle, int indent) {
+        const auto it = shown.menus.find(handle);
+        if (it == shown.menus.end()) return;
+        const auto& menu = it->second;
+        const std::string pad(static_cast<std::size_t>(indent), ' ');
+        for (std::size_t i = 0; i < menu.items.size(); ++i) {
+            const auto& item = menu.items[i];
+            if (item.flags & kMfSeparator) {
+                out << pad << "----\n";
+                continue;
+            }
+            const bool isDefault = menu.defaultItem &&
+                                   (menu.defaultByPosition ? *menu.defaultItem == i : *menu.defaultItem == item.id);
+            const bool popup = (item.flags & kMfPopup) != 0;
+            out << pad << (popup ? std::string("[popup]") : "[" + std::to_string(item.id) + "]") << " \""
+                << ToUtf8(platform_.codePage.FromAnsi(item.caption)) << "\""
+                << ((item.flags & (kMfGrayed | kMfDisabled)) ? " disabled" : "") << (isDefault ? " default" : "")
+                << "\n";
+            if (popup) PrintMenu(out, shown, item.id, indent + 4);
+        }
     }
 
     bool InProcessListing(const std::vector<std::wstring>& what, std::wstring& text) override {
