@@ -10,6 +10,7 @@
 #include "platform/win/win_pictures.h"
 #include "platform/win/win_objects.h"
 #include "platform/win/win_link_label.h"
+#include "platform/win/win_message_boxes.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -59,6 +60,7 @@ void InstallWindowsPlatform() {
     static win::WinPopupMenus menus;
     static win::WinPictures pictures;  // the add-in module's resources
     static win::WinObjectFactory objects;
+    static win::WinMessageBoxes messageBoxes;
     // Unregisters the link label's window class when the library unloads.
     static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
     Platform p;
@@ -73,6 +75,7 @@ void InstallWindowsPlatform() {
     p.pictures = &pictures;
     p.objects = &objects;
     p.linkLabels = &linkLabels;
+    p.messageBoxes = &messageBoxes;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);
