@@ -1,10 +1,12 @@
 // Store numbers and keys, folder paths and their shortening, the Deleted Items test, moving mail.
 #include <gtest/gtest.h>
 
+#include "addin/dialogs/CLinkLabel.h"
 #include "automation/error.h"
 #include "automation/text.h"
 #include "fakes.h"
 #include "folders_fixture.h"
+#include "standins/redemption/sim_registration.h"
 
 namespace brisko::testing {
 namespace {
@@ -96,6 +98,34 @@ TEST_F(FolderPaths, PathsShortenToFitTheLabel) {
 
     CLinkLabel_SetPath(nullptr, L"\\\\A", 100, L"?");
     EXPECT_EQ(Errors(), (Strings{L"CLinkLabel_SetPath|91|" + StandardDescription(err::ObjectNotSet)}));
+}
+
+// The dialogs' own link label, measured by the in-memory text metric (90 twips a character).
+TEST_F(FolderPaths, FitsTheLinkLabelOfTheDialogs) {
+    auto label = CLinkLabel::Create(0);
+    const std::wstring path = L"\\\\Mailbox - Anna Berg\\Inbox\\Projects\\Alpha";
+    CLinkLabel_SetPath(label, path, 90 * 30, L"?");
+    EXPECT_EQ(label->Caption(), L"Mailbox - Anna Berg\\...\\Alpha");
+    EXPECT_TRUE(label->AutoSize());
+    EXPECT_EQ(label->Width(), 90 * 29);
+    CLinkLabel_SetPath(label, path, 90 * 50, L"?");
+    EXPECT_EQ(label->Caption(), path);
+    EXPECT_TRUE(Errors().empty()) << ToUtf8(Errors().front());
+}
+
+// The safe item library stand-in over the simulated host.
+TEST_F(FolderPaths, WithTheSafeItemLibraryStandIn) {
+    redemption::RegisterClasses(platform.objects);
+    const long held = host.ExternalReferences();
+    EXPECT_TRUE(IsFolderDeletedItems(mb.archiveDeleted->Ref()));
+    EXPECT_FALSE(IsFolderDeletedItems(mb.archiveInbox->Ref()));
+    auto* mail = mb.inboxMails.at(1);
+    EXPECT_TRUE(RDOMoveMail(mail->Ref(), mb.archiveInbox->Ref()));
+    EXPECT_EQ(mail->Folder(), mb.archiveInbox);
+    EXPECT_TRUE(RDOMoveMail(mail->Ref(), mb.beta->Ref()));
+    EXPECT_EQ(mail->Folder(), mb.beta);
+    EXPECT_TRUE(Errors().empty()) << ToUtf8(Errors().front());
+    EXPECT_EQ(host.ExternalReferences(), held) << ToUtf8(host.DescribeExternalReferences());
 }
 
 class MailActions : public FoldersTest {
