@@ -73,10 +73,7 @@ TEST_F(ListFaults, EveryFailingHostCallIsLogged) {
 }
 
 TEST_F(ListFaults, EveryFailingRegistryCallLeavesNoOpenKey) {
-    FailingRegistry failing(*CurrentPlatform().registry);
-    Platform p = CurrentPlatform();
-    p.registry = &failing;
-    SetPlatform(p);
+    auto& failing = InstallFailingRegistry();
     const auto start = failing.Calls();
     ASSERT_EQ(Run(ListName(L"RegClean")), 3);
     const auto calls = failing.Calls() - start;

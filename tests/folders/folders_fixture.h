@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "addin/host/CWinReg.h"
 #include "addin/host/globals.h"
 #include "addin/host/services.h"
+#include "failing_registry.h"
 #include "platform/sim/sim_platform.h"
 #include "simhost/objects.h"
 #include "simhost/sample_mailbox.h"
@@ -102,6 +104,15 @@ protected:
         return key.ReadString(name);
     }
 
+    // A failing registry in front of the test's registry, for the rest of the test.
+    FailingRegistry& InstallFailingRegistry() {
+        failingRegistry = std::make_unique<FailingRegistry>(*CurrentPlatform().registry);
+        Platform p = CurrentPlatform();
+        p.registry = failingRegistry.get();
+        SetPlatform(p);
+        return *failingRegistry;
+    }
+
     const std::vector<sim::LogRecord>& Log() const { return platform.torvik.log(); }
     // Error records as "procedure|number|message".
     std::vector<std::wstring> Errors() const {
@@ -128,6 +139,7 @@ protected:
     sim::SampleMailbox mb;
     std::wstring tag;
     std::vector<std::wstring> created;
+    std::unique_ptr<FailingRegistry> failingRegistry;
 };
 
 }  // namespace brisko::testing

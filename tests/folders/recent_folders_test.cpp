@@ -220,10 +220,7 @@ TEST_F(RecentFolders, CapacityFromTheRegistryIsBounded) {
 // A capacity stored while the add-in runs is bounded at saving as at loading: a huge one must
 // not make the disconnection delete billions of values.
 TEST_F(RecentFolders, SaveBoundsAStoredCapacity) {
-    FailingRegistry counting(*CurrentPlatform().registry);
-    Platform p = CurrentPlatform();
-    p.registry = &counting;
-    SetPlatform(p);
+    auto& counting = InstallFailingRegistry();
     for (std::int32_t stored : {0x7FFFFFFF, -1, static_cast<std::int32_t>(0x80000000)}) {
         CRecentFolders list;
         const auto name = ListName(L"Huge" + std::to_wstring(stored));
@@ -263,10 +260,7 @@ TEST_F(RecentFolders, FailuresAreLoggedUnderTheirNames) {
     platform.torvik.Reset();
 
     // A key that can't be opened for writing, and a list written only in part.
-    FailingRegistry failing(*CurrentPlatform().registry);
-    Platform p = CurrentPlatform();
-    p.registry = &failing;
-    SetPlatform(p);
+    auto& failing = InstallFailingRegistry();
     CRecentFolders list;
     list.Init(ListName(L"Unwritable"));
     Record(list, L"AB");
