@@ -2,6 +2,7 @@
 // turn: nothing escapes, nothing leaks, every host failure is logged.
 #include <gtest/gtest.h>
 
+#include "addin/dialogs/mForms.h"
 #include "automation/text.h"
 #include "failing_registry.h"
 #include "folders_fixture.h"
@@ -96,6 +97,60 @@ TEST_F(ListFaults, EveryFailingRegistryCallLeavesNoOpenKey) {
             EXPECT_EQ(Errors(), (std::vector<std::wstring>{L"CRecentFolders.WriteToReg|0|Cant save recent folder list"}));
         }
         failing.FailCall(0);
+    }
+}
+
+}  // namespace
+}  // namespace brisko::testing
+
+namespace brisko::testing {
+namespace {
+
+// The recent-folders menu with each host call failed in turn: nothing escapes, every menu is
+// destroyed, nothing stays referenced, every failure is logged.
+class MenuFaults : public ListFaults {
+protected:
+    void Run(const std::shared_ptr<CRecentFolders>& list) {
+        platform.menus.QueueChoice(1);  // the picker from the menu
+        host.QueuePickFolderAnswer(mb.calendar);
+        host.QueuePickFolderAnswer(mb.alpha);
+        ShowRecentFoldersMenu(0, list, kKindMail, mb.inbox->Ref());
+        platform.menus.QueueChoice(102);  // set the third entry as the default
+        ShowRecentFoldersMenu(0, list, kKindMail, nullptr);
+        host.SetPickFolderAnswer(nullptr);
+    }
+};
+
+TEST_F(MenuFaults, EveryFailingHostCallIsLogged) {
+    auto list = std::make_shared<CRecentFolders>();
+    list->SetRecent2(mb.projects->EntryID(), mb.projects->StoreID(), L"P");
+    list->SetRecent2(mb.archiveInbox->EntryID(), mb.archiveInbox->StoreID(), L"A");
+    list->SetRecent2(mb.beta->EntryID(), mb.beta->StoreID(), L"B");
+    host.SetTracing(true);
+    const auto start = host.CallCount();
+    Run(list);
+    const auto calls = host.CallCount() - start;
+    ASSERT_GT(calls, 20u);
+    ASSERT_TRUE(Errors().empty()) << ToUtf8(Errors().front());
+    const long held = host.ExternalReferences();
+
+    for (std::uint64_t k = 1; k <= calls; ++k) {
+        SCOPED_TRACE("call " + std::to_string(k));
+        platform.torvik.Reset();
+        platform.menus.ClearChoices();
+        host.FailCall(k, kInjected, kInjectedText);
+        Run(list);
+        host.ClearFaults();
+        EXPECT_EQ(platform.menus.LiveMenus(), 0u);
+        EXPECT_EQ(host.ExternalReferences(), held) << ToUtf8(host.DescribeExternalReferences());
+        bool logged = false;
+        for (const auto& r : Log()) {
+            if (r.level != 3) continue;
+            EXPECT_TRUE(r.procedure.rfind(L"mForms.", 0) == 0 || KnownProcedure(r.procedure)) << ToUtf8(r.procedure);
+            if (r.errorNumber == kInjected && r.message == kInjectedText) logged = true;
+        }
+        EXPECT_TRUE(logged) << "the failure went unreported";
+        EXPECT_FALSE(Err().Pending());
     }
 }
 
