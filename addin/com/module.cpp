@@ -6,10 +6,11 @@
 #include "addin/com/com_handles.h"
 #include "platform/platform.h"
 #include "platform/win/win_files.h"
-#include "platform/win/win_link_label.h"
-#include "platform/win/win_objects.h"
 #include "platform/win/win_menus.h"
 #include "platform/win/win_pictures.h"
+#include "platform/win/win_objects.h"
+#include "platform/win/win_link_label.h"
+#include "platform/win/win_message_boxes.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
 
@@ -56,11 +57,12 @@ void InstallWindowsPlatform() {
     static win::WinClock clock;
     static win::WinCodePage codePage;
     static win::WinFiles files;
-    // Unregisters the link label's window class when the library unloads.
-    static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
-    static win::WinObjectFactory objects;
     static win::WinPopupMenus menus;
     static win::WinPictures pictures;  // the add-in module's resources
+    static win::WinObjectFactory objects;
+    static win::WinMessageBoxes messageBoxes;
+    // Unregisters the link label's window class when the library unloads.
+    static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -69,10 +71,11 @@ void InstallWindowsPlatform() {
     p.clock = &clock;
     p.codePage = &codePage;
     p.files = &files;
-    p.linkLabels = &linkLabels;
-    p.objects = &objects;
     p.menus = &menus;
     p.pictures = &pictures;
+    p.objects = &objects;
+    p.linkLabels = &linkLabels;
+    p.messageBoxes = &messageBoxes;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

@@ -1,5 +1,6 @@
 #include "addin/host/globals.h"
 
+#include "addin/folders/mMain.h"
 #include "addin/host/COptions.h"
 #include "addin/host/Connect.h"
 #include "addin/host/mTorvik.h"
@@ -29,6 +30,7 @@ void ReleaseProcessObjects() noexcept {
     g_oRecentCalendars.reset();
     g_oOptions.reset();
     ReleaseTorvik();
+    ResetStoreNumbers();
 }
 
 }  // namespace brisko

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "addin/folders/CRecentFolders.h"
 #include "addin/host/error_discipline.h"
 #include "addin/lang/CLang.h"
 
@@ -10,14 +11,6 @@ namespace brisko {
 namespace {
 
 // Stand-ins until their subsystems arrive: they keep the documented neutral results.
-class PendingRecentFolders : public IRecentFolders {
-public:
-    void Init(const std::wstring&) override {}
-    void Save() override {}
-    double LMT() const override { return 0.0; }
-    int MaxCount() const override { return 10; }
-};
-
 class PendingInspectorsTracker : public IInspectorsTracker {
 public:
     void SetEventSink(std::weak_ptr<InspectorsEvents>) override {}
@@ -42,7 +35,7 @@ public:
 AddinServices DefaultServices() {
     AddinServices s;
     s.newLanguage = [] { return std::make_shared<CLangService>(); };
-    s.newRecentFolders = [] { return std::make_shared<PendingRecentFolders>(); };
+    s.newRecentFolders = [] { return std::make_shared<CRecentFolders>(); };
     s.newInspectorsTracker = [] { return std::make_shared<PendingInspectorsTracker>(); };
     s.newExplorerMenu = [] { return std::make_shared<PendingExplorerMenu>(); };
     s.newContextMenuEvents = [] { return std::make_shared<PendingContextMenuEvents>(); };

@@ -20,7 +20,9 @@ public:
     virtual std::wstring Item(const std::wstring& key) = 0;
 };
 
-// A list of recently used folders, persisted in the registry.
+class CRecentFolder;
+
+// A list of recently used folders, persisted in the registry (CRecentFolders, addin/folders).
 class IRecentFolders {
 public:
     virtual ~IRecentFolders() = default;
@@ -29,6 +31,21 @@ public:
     // Last modification time of the list (an automation date).
     virtual double LMT() const = 0;
     virtual int MaxCount() const = 0;
+
+    // A host folder, or its entry id, store id and display path.
+    virtual void SetDefault(const ObjectPtr& oFolder) = 0;
+    virtual void SetDefault2(const std::wstring& sEntryID, const std::wstring& sStoreID, const std::wstring& sPath) = 0;
+    virtual void SetRecent(const ObjectPtr& oFolder) = 0;
+    virtual void SetRecent2(const std::wstring& sEntryID, const std::wstring& sStoreID, const std::wstring& sPath) = 0;
+    virtual void Remove(const std::wstring& sEntryID, const std::wstring& sStoreID) = 0;
+    virtual int Count() const = 0;
+    // Positions from 1; outside 1..Count raises the collection's error.
+    virtual std::shared_ptr<CRecentFolder> Item(int nIndex) const = 0;
+    // Nothing when the list is empty.
+    virtual std::shared_ptr<CRecentFolder> RecentItem() const = 0;
+    virtual bool FirstIsDefault() const = 0;
+    // 0 when no entry has exactly these identifiers.
+    virtual int FindItemIndex(const std::wstring& sEntryID, const std::wstring& sStoreID) const = 0;
 };
 
 class IInspectorWrapper {

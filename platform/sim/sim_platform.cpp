@@ -201,9 +201,9 @@ void SimPlatform::Install() {
     p.files = files.get();
     p.messageBoxes = &messageBoxes;
     p.objects = &objects;
-    p.linkLabels = &linkLabels;
     p.menus = &menus;
     p.pictures = &pictures;
+    p.linkLabels = &linkLabels;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);

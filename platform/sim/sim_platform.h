@@ -11,9 +11,9 @@
 
 #include "platform/files.h"
 #include "platform/platform.h"
-#include "platform/sim/sim_link_label.h"
 #include "platform/sim/sim_menus.h"
 #include "platform/sim/sim_pictures.h"
+#include "platform/sim/sim_link_label.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
 
@@ -154,9 +154,9 @@ struct SimPlatform {
     SimRegistry registry;
     SimMessageBoxes messageBoxes;
     SimObjectFactory objects;
-    SimLinkLabelViews linkLabels;
     SimPopupMenus menus;
     SimPictures pictures;
+    SimLinkLabelViews linkLabels;
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
     // holds the shipped language files, as the add-in library's folder.

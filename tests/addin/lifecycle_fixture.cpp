@@ -1,5 +1,7 @@
 #include "lifecycle_fixture.h"
 
+#include "addin/folders/CRecentFolders.h"
+
 namespace brisko::testing {
 
 namespace {
@@ -14,7 +16,8 @@ private:
     Journal& j_;
 };
 
-class RecRecent : public IRecentFolders {
+// The real list with its connection-facing members recorded.
+class RecRecent : public CRecentFolders {
 public:
     RecRecent(Journal& j, const double& lmt) : j_(j), lmt_(lmt) {}
     ~RecRecent() override { j_.Add(L"recent.release " + name_); }

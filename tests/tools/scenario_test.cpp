@@ -130,6 +130,24 @@ TEST(Scenario, CommandsIntoTheAddinsProcessNeedTheInProcessSession) {
     }
 }
 
+TEST(Scenario, FolderCommandsIntoTheAddinsProcessNeedTheInProcessSession) {
+    for (const char* line : {"recent move record Inbox\n", "print recent move\n", "expect recent calendars <<\n.\n",
+                             "pick mail\n", "menu recent move current Inbox\n", "answer msgbox ok\n",
+                             "answer menu 100\n", "print messages\n"}) {
+        std::ostringstream out;
+        ScenarioRunner runner(out, std::make_unique<LeakySession>());
+        EXPECT_EQ(runner.RunText(line, "t"), 2) << line;
+        EXPECT_NE(out.str().find("reaches into the add-in's process: brisko-sim only"), std::string::npos) << out.str();
+    }
+    // The folder picker's answers are the host's.
+    std::ostringstream out;
+    ScenarioRunner runner(out, std::make_unique<LeakySession>());
+    EXPECT_EQ(runner.RunText("answer picker Inbox\nanswer picker cancel\n", "t"), 0) << out.str();
+    EXPECT_NE(runner.Host().NextPickFolderAnswer(), nullptr);
+    EXPECT_EQ(runner.Host().NextPickFolderAnswer(), nullptr);
+    EXPECT_EQ(runner.RunText("answer picker Nowhere\n", "t"), 2);
+}
+
 TEST(Scenario, LogRecordsPrintOnOneLine) {
     const auto r = RunScenario(
         "explorer Inbox\n"

@@ -2,12 +2,16 @@
 
 #include <ostream>
 
+#include "addin/dialogs/mForms.h"
+#include "addin/folders/CRecentFolders.h"
 #include "addin/host/COptions.h"
 #include "addin/host/Connect.h"
 #include "addin/host/globals.h"
 #include "addin/host/services.h"
 #include "automation/text.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/ui.h"
+#include "simhost/sim_object.h"
 #include "standins/redemption/sim_registration.h"
 
 namespace brisko::tools {
@@ -98,10 +102,104 @@ public:
             SetOption(w);
         } else if (EqualsNoCase(cmd, L"print") && w.size() == 2 && EqualsNoCase(w[1], L"options")) {
             PrintOptions(out);
+        } else if (EqualsNoCase(cmd, L"print") && w.size() == 2 && EqualsNoCase(w[1], L"messages")) {
+            PrintMessages(out);
+        } else if (EqualsNoCase(cmd, L"answer") && w.size() >= 2 && EqualsNoCase(w[1], L"menu")) {
+            ExpectCount(w, 3, L"answer menu <command id>|dismiss");
+            platform_.menus.QueueChoice(
+                EqualsNoCase(w[2], L"dismiss") ? 0u : static_cast<std::uint32_t>(ParseNumber(w[2], L"answer menu")));
+        } else if (EqualsNoCase(cmd, L"answer") && w.size() >= 2 && EqualsNoCase(w[1], L"msgbox")) {
+            ExpectCount(w, 3, L"answer msgbox ok|yes|no");
+            if (EqualsNoCase(w[2], L"ok")) platform_.messageBoxes.QueueAnswer(kIdOk);
+            else if (EqualsNoCase(w[2], L"yes")) platform_.messageBoxes.QueueAnswer(kIdYes);
+            else if (EqualsNoCase(w[2], L"no")) platform_.messageBoxes.QueueAnswer(kIdNo);
+            else Fail(L"usage: answer msgbox ok|yes|no");
         } else {
             return false;
         }
         return true;
+    }
+
+    bool InProcessFolderCommand(const std::vector<std::wstring>& w, const std::vector<ObjectPtr>& folders,
+                                std::ostream& out) override {
+        if (EqualsNoCase(w[0], L"recent")) {
+            auto& list = RecentList(w[1]);
+            const auto& folder = folders.at(0);
+            if (EqualsNoCase(w[2], L"record")) {
+                list.SetRecent(folder);
+            } else if (EqualsNoCase(w[2], L"default")) {
+                list.SetDefault(folder);
+            } else if (EqualsNoCase(w[2], L"remove")) {
+                list.Remove(GetOf(folder, L"EntryID").AsString(), GetOf(folder, L"StoreID").AsString());
+            } else {
+                Fail(L"usage: recent move|calendars record|default|remove <folder>");
+            }
+            return true;
+        }
+        if (EqualsNoCase(w[0], L"pick")) {
+            std::int32_t kind = 0;
+            if (EqualsNoCase(w[1], L"mail")) kind = kKindMail;
+            else if (EqualsNoCase(w[1], L"appointment")) kind = kKindAppointment;
+            else if (EqualsNoCase(w[1], L"task")) kind = kKindTask;
+            else if (EqualsNoCase(w[1], L"post")) kind = kKindPost;
+            else Fail(L"usage: pick mail|appointment|task|post [current <folder>]");
+            const auto folder = ShowPickFolder(kind, folders.at(0));
+            out << "  picked: " << ToUtf8(folder ? FolderName(folder) : L"none") << "\n";
+            return true;
+        }
+        if (EqualsNoCase(w[0], L"menu")) {
+            const auto& name = w[2];
+            const std::int32_t kind = EqualsNoCase(name, L"calendars") ? kKindAppointment : kKindMail;
+            RecentList(name);  // fails when the add-in holds none
+            const auto shownBefore = platform_.menus.tracked().size();
+            const auto record = ShowRecentFoldersMenu(0, EqualsNoCase(name, L"move") ? g_oRecentMove2Folders
+                                                                                    : g_oRecentCalendars,
+                                                      kind, folders.at(0));
+            const auto& tracked = platform_.menus.tracked();
+            if (tracked.size() == shownBefore) out << "  (no menu shown)\n";
+            for (std::size_t t = shownBefore; t < tracked.size(); ++t) PrintMenu(out, tracked[t], tracked[t].menu, 2);
+            for (std::size_t t = shownBefore; t < tracked.size(); ++t) out << "  chosen: " << tracked[t].answer << "\n";
+            out << "  returned: " << ToUtf8(record ? record->Path : L"none") << "\n";
+            return true;
+        }
+        return false;
+    }
+
+    // A host folder's path as the host knows it, without a call into the host.
+    static std::wstring FolderName(const ObjectPtr& folder) {
+        if (const auto* o = dynamic_cast<const sim::SimObject*>(folder.get())) return o->Identity();
+        return folder->TypeName();
+    }
+
+    // The menu as it was shown: each item with its command id, state and default mark.
+    void PrintMenu(std::ostream& out, const sim::SimPopupMenus::Tracked& shown, std::uintptr_t handle, int indent) {
+        const auto it = shown.menus.find(handle);
+        if (it == shown.menus.end()) return;
+        const auto& menu = it->second;
+        const std::string pad(static_cast<std::size_t>(indent), ' ');
+        for (std::size_t i = 0; i < menu.items.size(); ++i) {
+            const auto& item = menu.items[i];
+            if (item.flags & kMfSeparator) {
+                out << pad << "----\n";
+                continue;
+            }
+            const bool isDefault = menu.defaultItem &&
+                                   (menu.defaultByPosition ? *menu.defaultItem == i : *menu.defaultItem == item.id);
+            const bool popup = (item.flags & kMfPopup) != 0;
+            out << pad << (popup ? std::string("[popup]") : "[" + std::to_string(item.id) + "]") << " \""
+                << ToUtf8(platform_.codePage.FromAnsi(item.caption)) << "\""
+                << ((item.flags & (kMfGrayed | kMfDisabled)) ? " disabled" : "") << (isDefault ? " default" : "")
+                << "\n";
+            if (popup) PrintMenu(out, shown, item.id, indent + 4);
+        }
+    }
+
+    bool InProcessListing(const std::vector<std::wstring>& what, std::wstring& text) override {
+        if (what.size() == 2 && EqualsNoCase(what[0], L"recent")) {
+            text = RecentListing(RecentList(what[1]));
+            return true;
+        }
+        return false;
     }
 
 private:
@@ -166,6 +264,47 @@ private:
                 << o.LastUsed_MailAction(n) << ", LastUsed_AttachMail "
                 << (o.LastUsed_AttachMail(n) ? "true" : "false") << "\n";
         }
+    }
+
+    static IRecentFolders& RecentList(const std::wstring& name) {
+        std::shared_ptr<IRecentFolders> list;
+        if (EqualsNoCase(name, L"move")) list = g_oRecentMove2Folders;
+        else if (EqualsNoCase(name, L"calendars")) list = g_oRecentCalendars;
+        else Fail(L"the recent lists are \"move\" and \"calendars\"");
+        if (!list) Fail(L"the add-in holds no recent lists now (they live from connection to shutdown)");
+        return *list;
+    }
+
+    // "<name> max=<n> default=<0|1> recent=<0|1> item=<position of RecentItem>", then "<position> <Path>".
+    static std::wstring RecentListing(const IRecentFolders& list) {
+        const auto* concrete = dynamic_cast<const CRecentFolders*>(&list);
+        const bool isDefault = concrete ? concrete->FirstIsDefaultFlag() : list.FirstIsDefault();
+        const bool isRecent = concrete && concrete->FirstIsRecent();
+        const auto recent = list.RecentItem();
+        int item = 0;
+        std::wstring entries;
+        for (int i = 1; i <= list.Count(); ++i) {
+            const auto entry = list.Item(i);
+            if (entry == recent) item = i;
+            entries += std::to_wstring(i) + L" " + entry->Path + L"\n";
+        }
+        return (concrete ? concrete->RegName() : std::wstring(L"list")) + L" max=" + std::to_wstring(list.MaxCount()) +
+               L" default=" + (isDefault ? L"1" : L"0") + L" recent=" + (isRecent ? L"1" : L"0") +
+               L" item=" + std::to_wstring(item) + L"\n" + entries;
+    }
+
+    // The message boxes shown since the last print.
+    void PrintMessages(std::ostream& out) {
+        const auto& shown = platform_.messageBoxes.shown();
+        if (shown.empty()) out << "  (no message box)\n";
+        for (const auto& box : shown) {
+            const wchar_t* answer = box.answer == kIdOk ? L"ok" : box.answer == kIdYes ? L"yes"
+                                  : box.answer == kIdNo ? L"no" : box.answer == kIdCancel ? L"cancel" : L"?";
+            out << "  msgbox style=" << box.style << " caption=\"" << ToUtf8(box.caption) << "\": "
+                << ToUtf8(box.text) << " -> " << ToUtf8(answer)
+                << (box.scripted ? "" : " (unscripted: its default button)") << "\n";
+        }
+        platform_.messageBoxes.ClearShown();
     }
 
     sim::SimPlatform platform_;

@@ -442,13 +442,24 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         if (EqualsNoCase(w[1], L"live")) liveLog_ = true;
         else if (EqualsNoCase(w[1], L"quiet")) liveLog_ = false;
         else Fail(L"usage: log live|quiet");
+    } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"recent")) {
+        std::wstring listing;
+        if (!session_->InProcessListing({w[1], w[2]}, listing)) {
+            Fail(L"\"print recent\" reaches into the add-in's process: brisko-sim only");
+        }
+        std::size_t at = 0;
+        for (auto nl = listing.find(L'\n'); nl != std::wstring::npos; nl = listing.find(L'\n', at)) {
+            out_ << "  " << Narrow(listing.substr(at, nl - at)) << "\n";
+            at = nl + 1;
+        }
     } else if (is(L"print")) {
-        ExpectCount(w, 2, L"print log|errors|state|options|windows|references|trace");
+        ExpectCount(w, 2, L"print log|errors|state|options|windows|references|trace|messages | print recent move|calendars");
         const auto& what = w[1];
         if (EqualsNoCase(what, L"log")) PrintLog(false);
         else if (EqualsNoCase(what, L"errors")) PrintLog(true);
         else if (EqualsNoCase(what, L"state")) PrintState();
         else if (EqualsNoCase(what, L"options")) Fail(L"\"print options\" reaches into the add-in's process: brisko-sim only");
+        else if (EqualsNoCase(what, L"messages")) Fail(L"\"print messages\" reaches into the add-in's process: brisko-sim only");
         else if (EqualsNoCase(what, L"windows")) {
             for (const auto& [n, win] : windows_) {
                 out_ << "  " << Narrow(n) << "  " << (win.object->Vanished() ? "closed" : "open") << "  "
@@ -494,10 +505,41 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         } else {
             Fail(L"usage: registry set <key path> <name> sz|expand|dword <data> | registry dump <key path>");
         }
+    } else if (is(L"recent")) {
+        ExpectCount(w, 4, L"recent move|calendars record|default|remove <folder>");
+        InProcessWithFolders(w, {Folder(w[3])->Ref()});
+    } else if (is(L"pick")) {
+        // pick <kind> [current <folder>]
+        if (w.size() != 2 && !(w.size() == 4 && EqualsNoCase(w[2], L"current"))) {
+            Fail(L"usage: pick mail|appointment|task|post [current <folder>]");
+        }
+        InProcessWithFolders(w, {w.size() == 4 ? Folder(w[3])->Ref() : nullptr});
+    } else if (is(L"menu")) {
+        // menu recent <list> [current <folder>]
+        if (!(w.size() == 3 || (w.size() == 5 && EqualsNoCase(w[3], L"current"))) || !EqualsNoCase(w[1], L"recent")) {
+            Fail(L"usage: menu recent move|calendars [current <folder>]");
+        }
+        InProcessWithFolders(w, {w.size() == 5 ? Folder(w[4])->Ref() : nullptr});
+    } else if (is(L"answer")) {
+        const auto& what = arg(1);
+        if (EqualsNoCase(what, L"picker")) {
+            ExpectCount(w, 3, L"answer picker <folder>|cancel");
+            host_->QueuePickFolderAnswer(EqualsNoCase(w[2], L"cancel") ? nullptr : Folder(w[2]));
+        } else if (EqualsNoCase(what, L"msgbox") || EqualsNoCase(what, L"menu")) {
+            Fail(L"\"answer " + what + L"\" reaches into the add-in's process: brisko-sim only");
+        } else {
+            Fail(L"usage: answer picker <folder>|cancel | answer msgbox ok|yes|no | answer menu <command id>|dismiss");
+        }
     } else if (is(L"expect")) {
         Expect(w);
     } else {
         Fail(L"unknown command \"" + cmd + L"\"");
+    }
+}
+
+void ScenarioRunner::InProcessWithFolders(const std::vector<std::wstring>& w, const std::vector<ObjectPtr>& folders) {
+    if (!session_->InProcessFolderCommand(w, folders, out_)) {
+        Fail(L"\"" + w[0] + L"\" reaches into the add-in's process: brisko-sim only");
     }
 }
 
@@ -572,9 +614,17 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         held = actual == w[3];
         rest = w[2];
         if (!held) actual = L"\n" + actual;
+    } else if (EqualsNoCase(what, L"recent")) {
+        if (w.size() != 4) Fail(L"usage: expect recent move|calendars <<   (the listing, then a line \".\")");
+        if (!session_->InProcessListing({w[1], w[2]}, actual)) {
+            Fail(L"\"expect recent\" reaches into the add-in's process: brisko-sim only");
+        }
+        held = actual == w[3];
+        rest = w[2];
+        if (!held) actual = L"\n" + actual;
     } else {
         Fail(L"unknown expectation \"" + what +
-             L"\" (state, log, no-log, errors, escaped, references, tracked, registry)");
+             L"\" (state, log, no-log, errors, escaped, references, tracked, registry, recent)");
     }
     ++expectations_;
     if (!held) {

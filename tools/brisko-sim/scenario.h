@@ -51,6 +51,7 @@ private:
     void PrintLog(bool errorsOnly);
     void PrintState();
     void Expect(const std::vector<std::wstring>& words);
+    void InProcessWithFolders(const std::vector<std::wstring>& words, const std::vector<ObjectPtr>& folders);
     std::wstring StateText();
     int TrackedExplorers();
     std::vector<std::wstring> LogLines();

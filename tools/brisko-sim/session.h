@@ -62,6 +62,15 @@ public:
     // Commands that reach into the add-in's process (screen, torvik, option, print options);
     // false when the command is none of them.
     virtual bool InProcessCommand(const std::vector<std::wstring>& words, std::ostream& out) = 0;
+    // In-process commands that name host folders (recent, pick, menu), the folders resolved by
+    // the runner (nothing where the command names none); false when the session can't run them.
+    virtual bool InProcessFolderCommand(const std::vector<std::wstring>& /*words*/,
+                                        const std::vector<ObjectPtr>& /*folders*/, std::ostream& /*out*/) {
+        return false;
+    }
+    // A listing of the add-in's own state for print and expect ("recent move", "recent calendars"),
+    // one line each ending in a line feed; false when the session can't give it.
+    virtual bool InProcessListing(const std::vector<std::wstring>& /*what*/, std::wstring& /*text*/) { return false; }
 };
 
 }  // namespace brisko::tools
