@@ -134,10 +134,10 @@ std::wstring FormatRecord(const LogEntry& r) {
 
 [[noreturn]] void Fail(std::wstring message) { throw SessionError{std::move(message)}; }
 
-long ParseNumber(const std::wstring& text, const wchar_t* what) {
+long long ParseNumber(const std::wstring& text, const wchar_t* what) {
     try {
         std::size_t used = 0;
-        const long n = std::stol(text, &used, 0);
+        const long long n = std::stoll(text, &used, 0);
         if (used == text.size()) return n;
     } catch (...) {
     }
@@ -303,7 +303,7 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         if (w[1].find(L'.') != std::wstring::npos) {
             host_->SetVersion(w[1]);
         } else {
-            const long major = ParseNumber(w[1], L"version");
+            const auto major = ParseNumber(w[1], L"version");
             if (major < 9 || major > 14) Fail(L"version: the host is Outlook 9 (2000) to 14 (2010)");
             host_->SetMajorVersion(static_cast<int>(major));
         }
@@ -316,7 +316,7 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
     } else if (is(L"inspector")) {
         ExpectCount(w, 3, L"inspector <folder> <item number>   (a window open before start-up)");
         auto* f = Folder(w[1]);
-        const long n = ParseNumber(w[2], L"inspector");
+        const auto n = ParseNumber(w[2], L"inspector");
         if (n < 1 || static_cast<std::size_t>(n) > f->Contents().size()) Fail(L"inspector: no item " + w[2]);
         const auto name =
             NameWindow(host_->AddInspectorAtStartup(f->Contents()[static_cast<std::size_t>(n - 1)]), false);
@@ -352,7 +352,7 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         } else if (EqualsNoCase(kind, L"inspector")) {
             ExpectCount(w, 4, L"open inspector <folder> <item number>");
             auto* f = Folder(w[2]);
-            const long n = ParseNumber(w[3], L"open inspector");
+            const auto n = ParseNumber(w[3], L"open inspector");
             if (n < 1 || static_cast<std::size_t>(n) > f->Contents().size()) Fail(L"open inspector: no item " + w[3]);
             const auto name = L"I" + std::to_wstring(inspectorCount_ + 1);
             out_ << "  " << Narrow(name) << " opens\n";
@@ -385,7 +385,7 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         const auto& contents = e->CurrentFolder()->Contents();
         std::vector<sim::SimItem*> items;
         for (std::size_t i = 2; i < w.size(); ++i) {
-            const long n = ParseNumber(w[i], L"select");
+            const auto n = ParseNumber(w[i], L"select");
             if (n < 1 || static_cast<std::size_t>(n) > contents.size()) {
                 Fail(L"select: the folder has no item " + w[i]);
             }
@@ -410,7 +410,7 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         const std::wstring description = w.size() > 4 ? w[4] : std::wstring();
         if (w.size() > 5) Fail(L"fail: too many arguments (quote a description with blanks)");
         if (EqualsNoCase(what, L"call")) {
-            const long k = ParseNumber(arg(2), L"fail call");
+            const auto k = ParseNumber(arg(2), L"fail call");
             if (k < 1) Fail(L"fail call: k counts host calls from 1");
             host_->FailCall(static_cast<std::uint64_t>(k), number, description);
         } else if (EqualsNoCase(what, L"member")) {
@@ -586,7 +586,7 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
     bool held = false;
     std::wstring actual;
     auto count = [&](long n) {
-        const long expected = ParseNumber(rest, L"expect");
+        const auto expected = ParseNumber(rest, L"expect");
         actual = std::to_wstring(n);
         held = n == expected;
     };

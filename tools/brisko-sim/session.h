@@ -23,7 +23,7 @@ struct SessionError {
 [[noreturn]] void Fail(std::wstring message);
 
 // Helpers for command words.
-long ParseNumber(const std::wstring& text, const wchar_t* what);
+long long ParseNumber(const std::wstring& text, const wchar_t* what);
 void ExpectCount(const std::vector<std::wstring>& words, std::size_t n, const wchar_t* usage);
 
 // One record of the add-in's log.
