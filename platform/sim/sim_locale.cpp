@@ -158,6 +158,11 @@ std::wstring SimLocale::Item(std::uint32_t item) { return Info(item).value_or(st
 std::optional<std::wstring> SimLocale::FormatTime(const std::wstring& format, int hour, int minute, int second,
                                                   bool noSeconds) {
     if (failTimeFormat_) return std::nullopt;
+    return Format(format, hour, minute, second, noSeconds);
+}
+
+std::optional<std::wstring> SimLocale::Format(const std::wstring& format, int hour, int minute, int second,
+                                              bool noSeconds) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return std::nullopt;
     const std::wstring picture = format.empty() ? Item(li::TimeFormat) : format;
     const std::wstring am = Item(li::TimeMarker1159), pm = Item(li::TimeMarker2359);
@@ -215,7 +220,7 @@ std::wstring SimLocale::DateText(Date date) {
     if (hasDate || !hasTime) out = FormatDate(Item(li::ShortDate), p);
     if (hasTime) {
         if (!out.empty()) out += L' ';
-        out += FormatTime({}, p.hour, p.minute, p.second, false).value_or(std::wstring());
+        out += Format({}, p.hour, p.minute, p.second, false).value_or(std::wstring());
     }
     return out;
 }

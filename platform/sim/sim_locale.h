@@ -40,6 +40,7 @@ public:
 
 private:
     std::wstring Item(std::uint32_t item);
+    std::optional<std::wstring> Format(const std::wstring& format, int hour, int minute, int second, bool noSeconds);
     std::wstring FormatDate(const std::wstring& format, const DateParts& date);
 
     Clock& clock_;
