@@ -60,6 +60,9 @@ std::int32_t NewHandle() {
     return next.fetch_add(4);
 }
 
+// DISP_E_NOTACOLLECTION: a property get called with arguments.
+constexpr std::int32_t kNotACollection = -2147352559;
+
 [[noreturn]] void Fail(std::int32_t number) {
     Raise(number, number == kInvalidArg ? L"The parameter is incorrect." : L"Automation error");
 }
@@ -119,10 +122,10 @@ protected:
     virtual void OnDestroy() noexcept {}
     virtual bool HasHwnd() const noexcept { return true; }
 
-    // A property get: no arguments.
+    // A property get: no arguments (with arguments it would be indexed, as a collection).
     static void Property(CallKind kind, const Args& args) {
         if (kind != CallKind::Get) Raise(err::NotSupported);
-        ExpectArgs(args, 0);
+        if (!args.empty()) Raise(kNotACollection, L"Does not support a collection.");
     }
     // A read-write property: true for a put (the value in args[0]).
     static bool ReadWrite(CallKind kind, const Args& args) {

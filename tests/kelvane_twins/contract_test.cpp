@@ -127,6 +127,11 @@ TEST_F(ContractTest, MembersAreReachedAsTheDualInterfacesDeclareThem) {
         {"a date that is text", err::TypeMismatch, [&] { calendar->Put(L"Value", L"tomorrow"); }},
         {"a priority that is text", err::TypeMismatch, [&] { bar->Put(L"Value", L"high"); }},
         {"a priority beyond a Long", err::Overflow, [&] { bar->Put(L"Value", 1e12); }},
+        {"a property is no method", err::NotSupported, [&] { calendar->Call(L"Value"); }},
+        {"a property get with arguments is no collection (DISP_E_NOTACOLLECTION)", -2147352559,
+         [&] { bar->Get(L"Value", {Value(1)}); }},
+        {"a flag that is text", err::TypeMismatch, [&] { picker->Put(L"UpDown", L"yes"); }},
+        {"a method reached as a get", 0, [&] { picker->Get(L"SetAltFont", {Value(false)}); }},
         {"names without regard to case", 0, [&] { bar->Put(L"vALUE", 2); }},
         {"a number as a date", 0, [&] { picker->Put(L"Value", 45000.5); }},
     };
