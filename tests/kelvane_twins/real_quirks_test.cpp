@@ -1,6 +1,6 @@
 // What the real calendar does under Wine that the twins do not copy, kept here so that a change of
 // Wine or of the control shows: a late-bound GetMinSize with Variant references is refused (13),
-// with Long references it answers.
+// whatever they hold; with Long references it answers.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -66,6 +66,21 @@ TEST_F(RealCalendarTest, LateBoundGetMinSizeTakesLongReferencesButNotVariantOnes
                                                        nullptr));
     EXPECT_EQ(kMonthCalMinWidth, w);
     EXPECT_EQ(kMonthCalMinHeight, h);
+
+    // Variant references are refused even when they hold the parameter's own type, int (VT_INT).
+    VARIANT inner[2];
+    for (VARIANT& v : inner) {
+        VariantInit(&v);
+        v.vt = VT_INT;
+        v.intVal = 0;
+    }
+    args[1].vt = VT_VARIANT | VT_BYREF;
+    args[1].pvarVal = &inner[0];
+    args[0].vt = VT_VARIANT | VT_BYREF;
+    args[0].pvarVal = &inner[1];
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, site_->Control<IDispatch>()->Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &params,
+                                                                      nullptr, nullptr, nullptr));
+    EXPECT_EQ(0, inner[0].intVal);
 }
 
 }  // namespace
