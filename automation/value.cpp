@@ -75,7 +75,7 @@ std::wstring FormatDouble(double d) {
     return FromUtf8(mant + exp);
 }
 
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -97,7 +97,8 @@ void CivilFromDays(long long z, int& y, int& m, int& d) {
     y = static_cast<int>(yy + (m <= 2));
 }
 
-const long long kEpochDays = DaysFromCivil(1899, 12, 30);
+// A constant expression: MakeDate may run during another file's static initialisation.
+constexpr long long kEpochDays = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
 

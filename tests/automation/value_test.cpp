@@ -87,6 +87,11 @@ TEST(Value, MissingIsNotEmptyAndConvertsToNothing) {
     EXPECT_EQ(RuntimeError(err::ParamNotFound).description(), L"Named argument not found");
 }
 
+// Made during this file's static initialisation, before or after value.cpp's.
+const Date kMadeAtStartUp = MakeDate({2000, 1, 1, 12, 0, 0});
+
+TEST(Date, DatesMadeDuringStaticInitialisationAreRight) { EXPECT_DOUBLE_EQ(kMadeAtStartUp.serial, 36526.5); }
+
 TEST(Date, SerialsMatchTheAutomationDate) {
     EXPECT_EQ(MakeDate({1899, 12, 30, 0, 0, 0}).serial, 0.0);
     EXPECT_EQ(MakeDate({1900, 1, 1, 0, 0, 0}).serial, 2.0);
