@@ -69,6 +69,7 @@ class PopupMenus;
 class Pictures;
 class ObjectFactory;
 class LinkLabelViews;
+class FormWindows;
 
 struct Platform {
     TorvikLoader* torvik = nullptr;
@@ -83,6 +84,7 @@ struct Platform {
     PopupMenus* menus = nullptr;           // platform/menus.h
     Pictures* pictures = nullptr;          // platform/pictures.h: icons of the add-in, OLE pictures
     LinkLabelViews* linkLabels = nullptr;  // platform/link_label.h: the link label's window
+    FormWindows* formWindows = nullptr;    // platform/form_window.h: the windows of loaded forms
     std::wstring moduleFolder;  // the folder of the add-in library, without a trailing "\"
     std::uint32_t moduleHandle = 0;  // the add-in module's instance handle
     TorvikCallbackRoutines callbacks;

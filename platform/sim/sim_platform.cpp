@@ -204,6 +204,7 @@ void SimPlatform::Install() {
     p.menus = &menus;
     p.pictures = &pictures;
     p.linkLabels = &linkLabels;
+    p.formWindows = &formWindows;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);
