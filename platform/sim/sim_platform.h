@@ -158,7 +158,7 @@ struct SimPlatform {
     SimPopupMenus menus;
     SimPictures pictures;
     SimLinkLabelViews linkLabels;
-    SimFormWindows formWindows{linkLabels};
+    SimFormWindows formWindows;
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
     // holds the shipped language files, as the add-in library's folder.
