@@ -629,7 +629,7 @@ void SimFormWindow::ListClear(int id) {
 void SimFormWindow::ListSelect(int id, int index) {
     Control& c = At(id);
     c.selected = index >= 0 && index < static_cast<int>(c.list.size()) ? index : -1;
-    if (c.selected >= 0) c.spec.text = c.list[static_cast<std::size_t>(c.selected)];
+    c.spec.text = c.selected >= 0 ? c.list[static_cast<std::size_t>(c.selected)] : std::wstring();
 }
 
 void SimFormWindow::SetFocus(int id) {

@@ -311,9 +311,18 @@ TEST_F(FormRuntimeTest, ComboBoxListItemDataAndEvents) {
     Window().Type(L"cboTime", L"9:45");
     EXPECT_EQ(cbo->Get(L"ListIndex"), Value(-1));
     EXPECT_EQ(events, (Strings{L"cboTime.GotFocus", L"cboTime.DropDown", L"cboTime.Click", L"cboTime.Change"}));
-    // Code setting a listed text selects that entry.
+    // Code setting a listed text selects that entry; another text selects none and stays.
     cbo->Put(L"Text", Value(L"10:00"));
     EXPECT_EQ(cbo->Get(L"ListIndex"), Value(2));
+    cbo->Put(L"Text", Value(L"10:05"));
+    EXPECT_EQ(cbo->Get(L"ListIndex"), Value(-1));
+    EXPECT_EQ(Shown(L"cboTime").spec.text, L"10:05");
+    EXPECT_EQ(Shown(L"cboTime").selected, -1);
+    // ListIndex -1 from code empties the edit field.
+    cbo->Put(L"ListIndex", Value(0));
+    cbo->Put(L"ListIndex", Value(-1));
+    EXPECT_EQ(cbo->Get(L"Text"), Value(L""));
+    EXPECT_EQ(Shown(L"cboTime").spec.text, L"");
 
     EXPECT_EQ(ErrorOf([&] { cbo->Put(L"ListIndex", Value(9)); }), 380);
     EXPECT_EQ(ErrorOf([&] { cbo->Get(L"ItemData", {Value(9)}); }), 381);
