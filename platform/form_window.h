@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "automation/object.h"
 #include "platform/link_label.h"
@@ -154,6 +155,10 @@ public:
     virtual void SetControlProperty(int id, ControlProperty property, const Value& value) = 0;
     virtual void SetControlRect(int id, const TwipsRect& rect) = 0;
     virtual void SetLineEnds(int id, TwipsPoint from, TwipsPoint to) = 0;
+    // A control's picture (CommandButton, CheckBox, PictureBox, Image): the bytes of its picture
+    // file (a bitmap, as a language file names it), empty for none. A window that shows no
+    // pictures may ignore it.
+    virtual void SetControlPicture(int /*id*/, const std::vector<std::uint8_t>& /*file*/) {}
     // The size a Label's caption takes in the label's font (what AutoSize gives it).
     virtual TwipsSize MeasureCaption(int id, const std::wstring& caption) = 0;
 

@@ -384,7 +384,10 @@ void CControl::Changed(const std::wstring& property, const Value& value, const V
         if (w) w->ListSelect(id_, listIndex_);
     }
     if (w) {
-        if (IsRectProperty(property)) {
+        if (EqualsNoCase(property, L"Picture")) {
+            const auto* picture = dynamic_cast<const CPicture*>(value.IsObject() ? value.AsObject().get() : nullptr);
+            w->SetControlPicture(id_, picture ? picture->bytes() : std::vector<std::uint8_t>());
+        } else if (IsRectProperty(property)) {
             const TwipsRect r{Property(L"Left").AsInt(), Property(L"Top").AsInt(), Property(L"Width").AsInt(),
                               Property(L"Height").AsInt()};
             if (inner_ && Is(kind_, L"LinkLabel")) inner_->Call(L"Move", {r.left, r.top, r.width, r.height});
@@ -744,6 +747,12 @@ void CForm::Load() {
             const auto c = controls_->At(i);
             const ControlSpec spec = SpecOf(*c);
             ObjectPtr object = window->AddControl(spec);
+            if (c->Has(L"Picture")) {
+                const Value v = c->Property(L"Picture");
+                if (const auto* picture = dynamic_cast<const CPicture*>(v.IsObject() ? v.AsObject().get() : nullptr)) {
+                    window->SetControlPicture(spec.id, picture->bytes());
+                }
+            }
             if (spec.kind == FormControlKind::LinkLabel) {
                 auto link = CLinkLabel::Create(window->Handle());
                 link->SetCaption(spec.caption);

@@ -542,7 +542,11 @@ TEST_F(FormRuntimeTest, ALanguageFileOnALoadedFormReachesTheWindow) {
                "[Brisko]\r\nglobals=\"texts\"\r\nforms=\"frmTest\"\r\n[Brisko.texts]\r\nLID_A=\"a\"\r\n"
                "[Brisko.frmTest]\r\n.Caption=\"Prüfung\"\r\nlblName=\"&Name:\"\r\nbtnCancel=\"Abbrechen\"\r\n"
                "txtName.dleft=\"10\"\r\ntxtName.Width=\"2800\"\r\nlnkFolder.ToolTipText=\"Zum Ändern klicken\"\r\n"
-               "Line1(0).X2=\"4500\"\r\n";
+               "Line1(0).X2=\"4500\"\r\nbtnCancel.Picture=\"cancel.bmp\"\r\n";
+    }
+    {
+        std::ofstream bmp(dir / "cancel.bmp", std::ios::binary | std::ios::trunc);
+        bmp << "BMcancel";
     }
     platform.moduleFolder = dir.wstring();
     platform.Install();
@@ -555,6 +559,7 @@ TEST_F(FormRuntimeTest, ALanguageFileOnALoadedFormReachesTheWindow) {
     EXPECT_EQ(Shown(L"txtName").spec.rect, (TwipsRect{1250, 100, 2800, 300}));
     EXPECT_EQ(Shown(L"lnkFolder").link->toolTip, L"Zum Ändern klicken");
     EXPECT_EQ(Shown(L"Line1(0)").spec.lineTo.x, 4500);
+    EXPECT_EQ(std::string(Shown(L"btnCancel").picture.begin(), Shown(L"btnCancel").picture.end()), "BMcancel");
     std::error_code ec;
     fs::remove_all(dir, ec);
 }
