@@ -92,6 +92,9 @@ class IForm {
 public:
     virtual ~IForm() = default;
     virtual void Unload() = 0;
+    // The form's name ("frmQuickTask") and the form as its code reaches it, late bound.
+    virtual std::wstring FormName() const { return {}; }
+    virtual ObjectPtr FormObject() { return nullptr; }
 };
 
 // Command-bar update reasons.
@@ -117,6 +120,8 @@ public:
     void Add(std::shared_ptr<IForm> form);
     void Remove(const IForm* form);
     std::size_t Count() const { return forms_.size(); }
+    // The form at a position from 0 (in order of loading); nothing outside 0..Count-1.
+    std::shared_ptr<IForm> Item(std::size_t index) const { return index < forms_.size() ? forms_[index] : nullptr; }
     // Unloads every form from the last loaded to the first; errors are resumed.
     void UnloadAll() noexcept;
 

@@ -205,6 +205,8 @@ void SimPlatform::Install() {
     p.pictures = &pictures;
     p.linkLabels = &linkLabels;
     p.locale = &locale;
+    p.formWindows = &formWindows;
+    UsePlatformClockForTwins();
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);
