@@ -10,6 +10,7 @@
 #include "platform/win/win_pictures.h"
 #include "platform/win/win_objects.h"
 #include "platform/win/win_link_label.h"
+#include "platform/win/win_form_window.h"
 #include "platform/win/win_message_boxes.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
@@ -63,6 +64,8 @@ void InstallWindowsPlatform() {
     static win::WinMessageBoxes messageBoxes;
     // Unregisters the link label's window class when the library unloads.
     static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
+    // The quick dialogs' windows; unregisters their window class when the library unloads.
+    static win::WinFormWindows formWindows(reinterpret_cast<std::uintptr_t>(g_instance));
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -75,6 +78,7 @@ void InstallWindowsPlatform() {
     p.pictures = &pictures;
     p.objects = &objects;
     p.linkLabels = &linkLabels;
+    p.formWindows = &formWindows;
     p.messageBoxes = &messageBoxes;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
