@@ -3,9 +3,11 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -197,6 +199,36 @@ bool Untouched(const VARIANT& before, const VARIANT& after) noexcept {
     return after.vt != VT_BSTR && !(after.vt & VT_ARRAY);
 }
 
+// The declared types of a member's parameters from the object's type information, in
+// declaration order: a by-reference parameter as VT_BYREF | its type; VT_EMPTY where unknown.
+std::vector<VARTYPE> DeclaredParamTypes(IDispatch* dispatch, DISPID id, WORD flags, std::size_t n) {
+    std::vector<VARTYPE> types(n, VT_EMPTY);
+    UINT count = 0;
+    ComPtr<ITypeInfo> info;
+    if (FAILED(dispatch->GetTypeInfoCount(&count)) || count == 0 ||
+        FAILED(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.Put())) || !info) {
+        return types;
+    }
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr)) || !attr) return types;
+    const WORD funcs = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (WORD f = 0; f < funcs; ++f) {
+        FUNCDESC* desc = nullptr;
+        if (FAILED(info->GetFuncDesc(f, &desc)) || !desc) continue;
+        const bool match = desc->memid == id && (desc->invkind & flags) != 0;
+        if (match) {
+            for (std::size_t k = 0; k < n && k < static_cast<std::size_t>(desc->cParams); ++k) {
+                const TYPEDESC& t = desc->lprgelemdescParam[k].tdesc;
+                types[k] = t.vt == VT_PTR && t.lptdesc ? static_cast<VARTYPE>(t.lptdesc->vt | VT_BYREF) : t.vt;
+            }
+        }
+        info->ReleaseFuncDesc(desc);
+        if (match) break;
+    }
+    return types;
+}
+
 }  // namespace
 
 std::shared_ptr<DispatchObject> DispatchObject::Wrap(IDispatch* dispatch) {
@@ -275,43 +307,81 @@ Value DispatchObject::InvokeId(DISPID id, CallKind kind, Args& args) {
 
     const std::size_t n = args.size();
     const std::size_t byRef = put ? n - 1 : n;  // the assigned value goes by value
-    std::vector<Variant> values(n);
-    for (std::size_t i = 0; i < n; ++i) values[i] = ToVariant(args[i]);
-    std::vector<VARIANT> passed(n);
-    std::vector<VARIANT> before(byRef);
-    for (std::size_t i = 0; i < n; ++i) {
-        VARIANT& arg = passed[n - 1 - i];
-        // An omitted argument goes by value, as VT_ERROR DISP_E_PARAMNOTFOUND, as callers pass it.
-        if (i < byRef && !args[i].IsMissing()) {
-            VariantInit(&arg);
-            arg.vt = VT_VARIANT | VT_BYREF;
-            arg.pvarVal = values[i].Ptr();
-            before[i] = values[i].Get();
-        } else {
-            arg = values[i].Get();  // still owned by values[i]
+    // declared: the parameters' types; a by-reference scalar then goes as exactly that type.
+    std::optional<RuntimeError> mismatch;  // of the first attempt, when a second one may do better
+    auto attempt = [&](const std::vector<VARTYPE>& declared, bool mayRetry) -> Value {
+        std::vector<Variant> values(n);
+        std::vector<VARIANT> passed(n);
+        std::vector<VARIANT> before(byRef);
+        for (std::size_t i = 0; i < n; ++i) {
+            VARIANT& arg = passed[n - 1 - i];
+            const VARTYPE type = i < declared.size() ? declared[i] : VARTYPE(VT_EMPTY);
+            const VARTYPE base = static_cast<VARTYPE>(type & ~VT_BYREF);
+            // An omitted argument goes by value, as VT_ERROR DISP_E_PARAMNOTFOUND, as callers pass it.
+            if (i < byRef && !args[i].IsMissing() && (type & VT_BYREF) && base != VT_VARIANT) {
+                values[i] = ToVariantOf(args[i], base);
+                VariantInit(&arg);
+                arg.vt = type;
+                arg.byref = static_cast<void*>(&values[i].Ptr()->lVal);  // the data of the referent
+                before[i] = values[i].Get();
+            } else if (i < byRef && !args[i].IsMissing()) {
+                values[i] = ToVariant(args[i]);
+                VariantInit(&arg);
+                arg.vt = VT_VARIANT | VT_BYREF;
+                arg.pvarVal = values[i].Ptr();
+                before[i] = values[i].Get();
+            } else {
+                values[i] = ToVariant(args[i]);
+                arg = values[i].Get();  // still owned by values[i]
+            }
         }
-    }
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{passed.data(), put ? &named : nullptr, static_cast<UINT>(n), put ? 1u : 0u};
-    Variant result;
-    ExcepInfo excep;
-    UINT argErr = 0;
-    const HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, FlagsOf(kind), &params,
-                                        put ? nullptr : result.Ptr(), &excep, &argErr);
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{passed.data(), put ? &named : nullptr, static_cast<UINT>(n), put ? 1u : 0u};
+        Variant result;
+        ExcepInfo excep;
+        UINT argErr = 0;
+        const HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, FlagsOf(kind), &params,
+                                            put ? nullptr : result.Ptr(), &excep, &argErr);
+        if (hr == DISP_E_TYPEMISMATCH && mayRetry) {
+            mismatch = ErrorFromHResult(hr, &excep);
+            return Value();
+        }
 
-    // By-reference arguments come back also when the call failed, as a variable passed by
-    // reference keeps what the callee wrote before it raised.
-    for (std::size_t i = 0; i < byRef; ++i) {
-        if (args[i].IsMissing() || Untouched(before[i], values[i].Get())) continue;
-        try {
-            Value back = FromVariant(values[i].Get());
-            if (!(back == args[i])) args[i] = std::move(back);
-        } catch (...) {
-            if (SUCCEEDED(hr)) throw;
+        // By-reference arguments come back also when the call failed, as a variable passed by
+        // reference keeps what the callee wrote before it raised.
+        for (std::size_t i = 0; i < byRef; ++i) {
+            if (args[i].IsMissing() || Untouched(before[i], values[i].Get())) continue;
+            try {
+                Value back = FromVariant(values[i].Get());
+                if (!(back == args[i])) args[i] = std::move(back);
+            } catch (...) {
+                if (SUCCEEDED(hr)) throw;
+            }
         }
+        if (FAILED(hr)) throw ErrorFromHResult(hr, &excep);
+        return put ? Value() : FromVariant(result.Get());
+    };
+    Value result = attempt({}, byRef > 0);
+    if (!mismatch) return result;
+    // A by-reference parameter of a type other than VARIANT (an int* of a type library's method)
+    // takes no VARIANT: the arguments go again, each as its declared type, when there is one.
+    const std::vector<VARTYPE> declared = DeclaredParamTypes(dispatch.Get(), id, FlagsOf(kind), byRef);
+    const bool typed = std::any_of(declared.begin(), declared.end(), [](VARTYPE t) {
+        return (t & VT_BYREF) && (t & ~VT_BYREF) != VT_VARIANT;
+    });
+    if (!typed) throw *mismatch;
+    // An int of the type library is a long on this platform; Wine's Invoke takes only that.
+    std::vector<VARTYPE> widened = declared;
+    for (auto& t : widened) {
+        if (t == (VT_INT | VT_BYREF)) t = VT_I4 | VT_BYREF;
+        if (t == (VT_UINT | VT_BYREF)) t = VT_UI4 | VT_BYREF;
     }
-    if (FAILED(hr)) throw ErrorFromHResult(hr, &excep);
-    return put ? Value() : FromVariant(result.Get());
+    if (widened != declared) {
+        mismatch.reset();
+        result = attempt(widened, true);
+        if (!mismatch) return result;
+    }
+    return attempt(declared, false);
 }
 
 GUID DispatchObject::SourceInterface() const {

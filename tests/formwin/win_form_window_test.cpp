@@ -316,9 +316,9 @@ TEST_F(WinFormWindowTest, TheControlsLibrarysControlsShowWhatTheFormSetsAndRepor
     EXPECT_EQ(sel.wDay, 17);
     EXPECT_EQ(Ctl(L"barPriority")->Get(L"Value").AsInt(), 2);
     // Methods that need the control's window work: it is in place before the form shows.
-    Ctl(L"dtpDueDate")->Call(L"SetCustomFormat", {Value(L"ddd dd.MM.yyyy")});
+    EXPECT_NO_THROW(Ctl(L"dtpDueDate")->Call(L"SetCustomFormat", {Value(L"ddd dd.MM.yyyy")}));
     Args size{Value(0), Value(0)};
-    Ctl(L"mvDueDate")->Invoke(L"GetMinSize", CallKind::Method, size);
+    EXPECT_NO_THROW(Ctl(L"mvDueDate")->Invoke(L"GetMinSize", CallKind::Method, size));
     EXPECT_GT(size[0].AsInt(), 100);
     EXPECT_GT(size[1].AsInt(), 100);
     // The user picks another date: the picker tells its control, which raises OnChange.
@@ -387,8 +387,14 @@ TEST_F(WinFormWindowTest, TheUserPicksATimeFromTheDroppedListAndTypesOne) {
     for (const wchar_t* t : {L"08:00", L"08:30", L"09:00"}) combo->Call(L"AddItem", {Value(t)});
     Listen({L"cboStartTime"});
     HWND box = Child(L"cboStartTime");
-    SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+    // A click on the drop-down button.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(box, &info));
+    const LPARAM at = MAKELPARAM((info.rcButton.left + info.rcButton.right) / 2, (info.rcButton.top + info.rcButton.bottom) / 2);
+    PostMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, at);
     Pump();
+    EXPECT_TRUE(SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_TRUE(Saw(L"cboStartTime.DropDown"));
     EXPECT_EQ(Active(), L"cboStartTime");
     // A pick from the list: the selection and the close, as the list box tells the combo box.
