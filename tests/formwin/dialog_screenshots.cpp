@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "addin/forms/quick_designs.h"
+#include "automation/error.h"
 #include "automation/value.h"
 #include "form_window_testing.h"
 
@@ -146,11 +147,41 @@ bool Save(const std::wstring& path, HWND window) {
 }
 
 void Set(forms::CForm& form, const wchar_t* control, const wchar_t* property, const Value& value) {
-    form.Control(control)->Put(property, value);
+    try {
+        form.Control(control)->Put(property, value);
+    } catch (const RuntimeError& e) {
+        std::fprintf(stderr, "%ls.%ls: %ls\n", control, property, e.description().c_str());
+    }
+}
+
+// The calendar at its smallest size, the dialog and the controls right of it following a wider
+// one (as the task dialog's Form_Load does).
+void AutoSizeCalendar(forms::CForm& form) {
+    const int tpp = form.Window()->TwipsPerPixelX();
+    const int tppY = form.Window()->TwipsPerPixelY();
+    auto calendar = form.Control(L"mvDueDate");
+    const int oldWidth = calendar->Get(L"Width").AsInt() / tpp;
+    Args size{Value(0), Value(0)};
+    calendar->Invoke(L"GetMinSize", CallKind::Method, size);
+    calendar->Put(L"Width", Value(size[0].AsInt() * tpp));
+    calendar->Put(L"Height", Value(size[1].AsInt() * tppY));
+    const int delta = (size[0].AsInt() - oldWidth) * tpp;
+    if (delta <= 0) return;
+    auto grow = [&](const std::shared_ptr<forms::CControl>& c) { c->Put(L"Width", Value(c->Get(L"Width").AsInt() + delta)); };
+    auto right = [&](const std::shared_ptr<forms::CControl>& c) { c->Put(L"Left", Value(c->Get(L"Left").AsInt() + delta)); };
+    form.Put(L"Width", Value(form.Get(L"Width").AsInt() + delta));
+    grow(form.Control(L"txtSubject"));
+    for (const wchar_t* name : {L"barPriority", L"Label3", L"btnCreateTask", L"btnEditTask", L"btnCancel"}) right(form.Control(name));
+    right(form.Control(L"lblPriority", 0));
+    right(form.Control(L"lblPriority", 1));
+    for (int i = 0; i < 2; ++i) {
+        auto line = form.Control(L"Line1", i);
+        line->Put(L"X2", Value(line->Get(L"X2").AsInt() + delta));
+    }
 }
 
 // What a dialog shows for a sample mail: its subject, dates, the remembered move folder.
-void Fill(forms::CForm& form, bool task) {
+void Fill(forms::CForm& form, bool task) try {
     const Date day = MakeDate({2026, 12, 8});
     Set(form, L"txtSubject", L"Text", Value(L"Quarterly report: figures for the board meeting"));
     Set(form, L"chkMoveMail", L"Value", Value(1));
@@ -159,10 +190,11 @@ void Fill(forms::CForm& form, bool task) {
         form.Control(L"dtpDueDate")->Call(L"SetCustomFormat", {Value(L"ddd dd.MM.yyyy")});
         Set(form, L"dtpDueDate", L"Value", Value(day));
         Set(form, L"mvDueDate", L"Value", Value(day));
-        Set(form, L"barPriority", L"Value", Value(1));
         form.Control(L"barPriority")->Call(L"SetCaptions", {form.Control(L"lblPriority", 2)->Get(L"Caption"),
                                                              form.Control(L"lblPriority", 1)->Get(L"Caption"),
                                                              form.Control(L"lblPriority", 0)->Get(L"Caption")});
+        Set(form, L"barPriority", L"Value", Value(1));
+        AutoSizeCalendar(form);
         return;
     }
     Set(form, L"txtLocation", L"Text", Value(L"Room 4.12"));
@@ -178,6 +210,8 @@ void Fill(forms::CForm& form, bool task) {
     Set(form, L"cboStartTime", L"ListIndex", Value(29));
     Set(form, L"cboEndTime", L"ListIndex", Value(30));
     Set(form, L"lnkCalendar", L"Caption", Value(L"\\Calendar"));
+} catch (const RuntimeError& e) {
+    std::fprintf(stderr, "Fill: %ls\n", e.description().c_str());
 }
 
 int Run(const std::wstring& folder) {
@@ -197,7 +231,12 @@ int Run(const std::wstring& folder) {
             auto form = task ? forms::MakeQuickTaskDesign() : forms::MakeQuickAppointmentDesign();
             form->Put(L"Left", Value(300));
             form->Put(L"Top", Value(300));
-            form->Load();
+            try {
+                form->Load();
+            } catch (const RuntimeError& e) {
+                std::fprintf(stderr, "Load: %ls\n", e.description().c_str());
+                continue;
+            }
             if (german && !Localize(*form, L"Deutsch.lng")) std::fprintf(stderr, "Deutsch.lng not loaded\n");
             Fill(*form, task);
             form->SetUIState(false, false, true);
