@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "automation/error.h"
@@ -195,7 +196,9 @@ private:
     std::vector<Control> controls_;
     Font font_;
     Font bold_;
-    HWND tip_ = nullptr;  // owned by the dialog, destroyed with it
+    // The tooltips: a window without an owner (an owned topmost popup keeps Wine from making the
+    // dialog topmost), destroyed with the dialog's window.
+    HWND tip_ = nullptr;
     int tppX_ = 15;
     int tppY_ = 15;
     int focused_ = -1;
@@ -325,7 +328,7 @@ void WinFormWindow::UpdateTip(Control& c) {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);
         tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
         if (!tip_) return;  // no tooltip is no failure of the form
     }
     TOOLINFOW probe = ti;
@@ -835,6 +838,7 @@ LRESULT CALLBACK WinFormWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         }
         if (msg == WM_NCDESTROY) {
             // Destroyed by someone else: the form's window is gone.
+            if (self->tip_) DestroyWindow(std::exchange(self->tip_, nullptr));
             self->hwnd_ = nullptr;
             self->destroyed_ = true;
             self->route_.reset();
@@ -856,7 +860,7 @@ void WinFormWindow::Destroy() noexcept {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
     }
-    tip_ = nullptr;
+    if (tip_) DestroyWindow(std::exchange(tip_, nullptr));
     for (auto& c : controls_) c.hwnd = nullptr;
 }
 

@@ -296,6 +296,31 @@ TEST_F(WinFormWindowTest, AButtonMayUnloadTheFormInItsClickAndValidateMayKeepThe
     EXPECT_FALSE(IsWindow(dlg));
 }
 
+TEST_F(WinFormWindowTest, TopmostWithoutOwnerAndActivatedAgain) {
+    Open(true);
+    // A window of Outlook's that owns the dialog, as a window made while another is active may be.
+    HWND other = CreateWindowExW(0, L"STATIC", L"Outlook", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 Instance(), nullptr);
+    SetWindowLongPtrW(dlg, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(other));
+    ASSERT_EQ(GetWindow(dlg, GW_OWNER), other);
+    form->ClearOwner();
+    EXPECT_EQ(GetWindow(dlg, GW_OWNER), nullptr);
+    EXPECT_FALSE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    form->MakeTopmost();
+    EXPECT_TRUE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    int activations = 0;
+    EventConnection c = form->ConnectEvents([&](std::wstring_view event, Args&) { activations += event == L"Activate"; });
+    SetActiveWindow(other);
+    EXPECT_EQ(GetActiveWindow(), other);
+    form->Activate();
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), dlg);
+    EXPECT_EQ(activations, 1);
+    // The focus comes back to the control that had it.
+    EXPECT_EQ(GetFocus(), Child(L"txtSubject"));
+    DestroyWindow(other);
+}
+
 // --- The controls library's controls --------------------------------------------------------
 
 TEST_F(WinFormWindowTest, TheControlsLibrarysControlsShowWhatTheFormSetsAndReportTheUsersChange) {
