@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "automation/object.h"
 #include "platform/link_label.h"
@@ -154,11 +155,16 @@ public:
     virtual void SetControlProperty(int id, ControlProperty property, const Value& value) = 0;
     virtual void SetControlRect(int id, const TwipsRect& rect) = 0;
     virtual void SetLineEnds(int id, TwipsPoint from, TwipsPoint to) = 0;
+    // A control's picture (CommandButton, CheckBox, PictureBox, Image): the bytes of its picture
+    // file (a bitmap, as a language file names it), empty for none. A window that shows no
+    // pictures may ignore it.
+    virtual void SetControlPicture(int /*id*/, const std::vector<std::uint8_t>& /*file*/) {}
     // The size a Label's caption takes in the label's font (what AutoSize gives it).
     virtual TwipsSize MeasureCaption(int id, const std::wstring& caption) = 0;
 
     // A ComboBox's list, as the form keeps it: an entry inserted at index (from 0), removed,
-    // all removed; the entry selected (-1: none; the edit field then keeps its text).
+    // all removed (the edit field too); the entry selected, its text in the edit field (-1: none;
+    // the window may clear the edit field then: the form sends the text after the selection).
     virtual void ListInsert(int id, int index, const std::wstring& text) = 0;
     virtual void ListRemove(int id, int index) = 0;
     virtual void ListClear(int id) = 0;

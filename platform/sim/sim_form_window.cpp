@@ -14,6 +14,21 @@ namespace {
 
 [[noreturn]] void Refuse(const std::wstring& why) { Raise(err::InvalidCall, why); }
 
+// Where a destroyed window's reports go: nowhere.
+class NoEvents final : public FormWindowEvents {
+public:
+    void UserTextChanged(int, const std::wstring&) noexcept override {}
+    void UserClicked(int, int) noexcept override {}
+    void UserValueChanged(int, int) noexcept override {}
+    void UserDroppedDown(int) noexcept override {}
+    void UserPicked(int, int) noexcept override {}
+    bool UserFocusChanging(int, int) noexcept override { return false; }
+    void FocusMoved(int, int) noexcept override {}
+    void UserKeyDown(int, int, int) noexcept override {}
+    void UserClosing() noexcept override {}
+    void Activated() noexcept override {}
+};
+
 bool Takes(FormControlKind k) {
     return k != FormControlKind::Label && k != FormControlKind::Line && k != FormControlKind::Frame &&
            k != FormControlKind::Image && k != FormControlKind::LinkLabel;
@@ -418,6 +433,7 @@ void SimFormWindow::Key(std::wstring_view key) {
         }
     }
     int code = 0;
+    wchar_t typed = 0;
     if (EqualsNoCase(key, L"Enter") || EqualsNoCase(key, L"Return")) {
         code = kKeyReturn;
     } else if (EqualsNoCase(key, L"Esc") || EqualsNoCase(key, L"Escape")) {
@@ -428,8 +444,8 @@ void SimFormWindow::Key(std::wstring_view key) {
         code = L' ';
     } else if (key.size() == 1 && ((key[0] >= L'A' && key[0] <= L'Z') || (key[0] >= L'a' && key[0] <= L'z') ||
                                    (key[0] >= L'0' && key[0] <= L'9'))) {
-        code = FoldCase(key[0]) - L'a' + L'A';
-        if (key[0] >= L'0' && key[0] <= L'9') code = key[0];
+        typed = key[0];
+        code = key[0] >= L'a' && key[0] <= L'z' ? key[0] - L'a' + L'A' : key[0];
     } else {
         Refuse(L"Unknown key '" + std::wstring(key) + L"'");
     }
@@ -490,10 +506,8 @@ void SimFormWindow::Key(std::wstring_view key) {
         f.spec.value = f.spec.value == 1 ? 0 : 1;
         events_->UserValueChanged(f.spec.id, f.spec.value);
     } else if (Editable(f.spec.kind)) {
-        // A printable key types its character at the end of the text.
-        wchar_t ch = code == L' ' ? L' ' : static_cast<wchar_t>(code);
-        if (!(shift & kShiftMask) && ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
-        f.spec.text += ch;
+        // A printable key types its character, as written, at the end of the text.
+        f.spec.text += code == L' ' ? L' ' : typed;
         f.selStart = static_cast<int>(f.spec.text.size());
         f.selLength = 0;
         if (f.spec.kind == FormControlKind::ComboBox) f.selected = -1;
@@ -615,7 +629,7 @@ void SimFormWindow::ListClear(int id) {
 void SimFormWindow::ListSelect(int id, int index) {
     Control& c = At(id);
     c.selected = index >= 0 && index < static_cast<int>(c.list.size()) ? index : -1;
-    if (c.selected >= 0) c.spec.text = c.list[static_cast<std::size_t>(c.selected)];
+    c.spec.text = c.selected >= 0 ? c.list[static_cast<std::size_t>(c.selected)] : std::wstring();
 }
 
 void SimFormWindow::SetFocus(int id) {
@@ -664,6 +678,8 @@ void SimFormWindow::Destroy() noexcept {
     destroyed_ = true;
     visible_ = false;
     active_ = false;
+    static NoEvents none;
+    events_ = &none;  // the form may be gone
     for (auto& c : controls_) {
         if (c.object && owner_.site) owner_.site->Deactivate(c.object);
         c.object.reset();

@@ -49,6 +49,7 @@ public:
         bool droppedDown = false;
         int selStart = 0;
         int selLength = 0;
+        std::vector<std::uint8_t> picture;  // the picture file's bytes, empty for none
         std::wstring Label() const;  // "name" or "name(index)"
     };
 
@@ -109,6 +110,7 @@ public:
     void SetControlProperty(int id, ControlProperty property, const Value& value) override;
     void SetControlRect(int id, const TwipsRect& rect) override;
     void SetLineEnds(int id, TwipsPoint from, TwipsPoint to) override;
+    void SetControlPicture(int id, const std::vector<std::uint8_t>& file) override { At(id).picture = file; }
     TwipsSize MeasureCaption(int id, const std::wstring& caption) override;
     void ListInsert(int id, int index, const std::wstring& text) override;
     void ListRemove(int id, int index) override;
@@ -155,7 +157,7 @@ private:
 
 class SimFormWindows final : public FormWindows {
 public:
-    SimFormWindows() = default;
+    explicit SimFormWindows(SimControlSite* controlSite = nullptr) : site(controlSite) {}
     SimFormWindows(const SimFormWindows&) = delete;
     SimFormWindows& operator=(const SimFormWindows&) = delete;
 

@@ -15,6 +15,7 @@
 #include "platform/sim/sim_pictures.h"
 #include "platform/sim/sim_link_label.h"
 #include "platform/sim/sim_form_window.h"
+#include "platform/sim/sim_kelvane_site.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
 
@@ -158,7 +159,9 @@ struct SimPlatform {
     SimPopupMenus menus;
     SimPictures pictures;
     SimLinkLabelViews linkLabels;
-    SimFormWindows formWindows;
+    // Form windows; the controls library's controls on them are its in-memory twins.
+    SimKelvaneSite kelvaneSite;
+    SimFormWindows formWindows{&kelvaneSite};
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
     // holds the shipped language files, as the add-in library's folder.
@@ -168,7 +171,8 @@ struct SimPlatform {
     static std::unique_ptr<Files> MakeFiles();
     static std::wstring DefaultModuleFolder();
 
-    // Installs this platform as the current one, keeping the add-in's callback routines.
+    // Installs this platform as the current one, keeping the add-in's callback routines; the
+    // controls' twins then start their windows on this platform's clock.
     void Install();
 };
 
