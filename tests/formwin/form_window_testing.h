@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "addin/forms/forms.h"
 #include "addin/lang/CLang.h"
@@ -148,6 +149,26 @@ inline int TextWidth(HWND w, const std::wstring& text) {
     SelectObject(dc, old);
     ReleaseDC(w, dc);
     return size.cx;
+}
+
+// The text of a control's tooltip (a tool of its parent's, by the control's handle), or "".
+inline BOOL CALLBACK ProbeToolTip(HWND w, LPARAM lp) {
+    auto* probe = reinterpret_cast<std::pair<HWND, std::wstring>*>(lp);
+    if (ClassOf(w) != L"tooltips_class32") return TRUE;
+    wchar_t text[256] = {};
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = GetParent(probe->first);
+    ti.uId = reinterpret_cast<UINT_PTR>(probe->first);
+    ti.lpszText = text;
+    if (SendMessageW(w, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti))) probe->second = text;
+    return TRUE;
+}
+
+inline std::wstring ToolTipOf(HWND control) {
+    std::pair<HWND, std::wstring> probe{control, L""};
+    EnumThreadWindows(GetCurrentThreadId(), &ProbeToolTip, reinterpret_cast<LPARAM>(&probe));
+    return probe.second;
 }
 
 // The form's captions from a shipped language file, as Form_Load localises them.

@@ -205,6 +205,22 @@ TEST_F(WinFormWindowTest, TabWalksTheTabOrderIntoTheControlsLibrarysControlsAndA
     EXPECT_TRUE(Saw(L"txtSubject.LostFocus"));
     EXPECT_TRUE(Saw(L"txtSubject.GotFocus"));
     EXPECT_TRUE(Saw(L"txtSubject.KeyDown"));
+    // Shift+Tab goes back, around the end.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    Key(GetFocus(), VK_TAB);
+    EXPECT_EQ(Active(), L"btnHelp");
+    Key(GetFocus(), VK_TAB);
+    EXPECT_EQ(Active(), L"btnCancel");
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    // Hidden and disabled controls are passed over.
+    Ctl(L"btnCreateTask")->Put(L"Visible", Value(false));
+    Ctl(L"btnEditTask")->Put(L"Enabled", Value(false));
+    Key(GetFocus(), VK_TAB);
+    EXPECT_EQ(Active(), L"btnHelp");
 }
 
 TEST_F(WinFormWindowTest, MnemonicsOfLabelsMoveTheFocusAndOfCheckBoxesToggleThem) {
@@ -401,6 +417,12 @@ TEST_F(WinFormWindowTest, PropertyChangesReachTheWindows) {
     combo->Put(L"ListIndex", Value(1));
     EXPECT_EQ(SendMessageW(Child(L"cboEndTime"), CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(WindowText(Child(L"cboEndTime")), L"09:30");
+    // Tooltips: set, changed and removed.
+    EXPECT_EQ(ToolTipOf(Child(L"btnEditAppointment")), L"Open Appointment for editing");
+    Ctl(L"btnHelp")->Put(L"ToolTipText", Value(L"Opens the help"));
+    EXPECT_EQ(ToolTipOf(Child(L"btnHelp")), L"Opens the help");
+    Ctl(L"btnEditAppointment")->Put(L"ToolTipText", Value(L""));
+    EXPECT_EQ(ToolTipOf(Child(L"btnEditAppointment")), L"");
     // Moving a control in the tab order moves its window there.
     Ctl(L"btnHelp")->Put(L"TabIndex", Value(0));
     EXPECT_EQ(GetWindow(dlg, GW_CHILD), Child(L"btnHelp"));
