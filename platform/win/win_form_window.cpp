@@ -5,9 +5,12 @@
 #endif
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -126,6 +129,7 @@ public:
     void SetControlProperty(int id, ControlProperty property, const Value& value) override;
     void SetControlRect(int id, const TwipsRect& rect) override;
     void SetLineEnds(int id, TwipsPoint from, TwipsPoint to) override;
+    void SetControlPicture(int id, const std::vector<std::uint8_t>& file) override;
     TwipsSize MeasureCaption(int id, const std::wstring& caption) override;
     void ListInsert(int id, int index, const std::wstring& text) override;
     void ListRemove(int id, int index) override;
@@ -161,6 +165,7 @@ private:
         HWND hwnd = nullptr;  // a child of the dialog, destroyed with it
         ObjectPtr object;     // ActiveX
         ComPtr<IUnknown> unknown;
+        ComPtr<IPicture> picture;  // PictureBox, Image: owns the bitmap the window shows
         int selStart = 0;
     };
 
@@ -392,6 +397,7 @@ ObjectPtr WinFormWindow::AddControl(const ControlSpec& spec) {
         case FormControlKind::PictureBox:
         case FormControlKind::Image:
             cls = L"STATIC";
+            style |= SS_BITMAP;
             break;
         case FormControlKind::Line: {
             cls = L"STATIC";
@@ -564,6 +570,42 @@ void WinFormWindow::SetLineEnds(int id, TwipsPoint from, TwipsPoint to) {
     if (!c.hwnd) return;
     const RECT r = LineRect(from, to);
     SetWindowPos(c.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A picture file's bytes (bitmap, icon, GIF, JPEG) as an OLE picture; nothing when they are none.
+ComPtr<IPicture> LoadPictureBytes(const std::vector<std::uint8_t>& file) {
+    if (file.empty()) return nullptr;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, file.size());
+    if (!memory) return nullptr;
+    if (void* p = GlobalLock(memory)) {
+        std::memcpy(p, file.data(), file.size());
+        GlobalUnlock(memory);
+    }
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Put())) || !stream) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    ComPtr<IPicture> picture;
+    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(file.size()), FALSE, IID_IPicture, picture.PutVoid()))) {
+        return nullptr;
+    }
+    return picture;
+}
+
+void WinFormWindow::SetControlPicture(int id, const std::vector<std::uint8_t>& file) {
+    Control& c = At(id);
+    // Buttons and check boxes of the standard style show no picture.
+    if (!c.hwnd || (c.spec.kind != FormControlKind::PictureBox && c.spec.kind != FormControlKind::Image)) return;
+    ComPtr<IPicture> picture = LoadPictureBytes(file);
+    short type = PICTYPE_NONE;
+    OLE_HANDLE handle = 0;
+    if (picture && (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle)))) {
+        picture.Reset();  // a bitmap is what a static shows
+        handle = 0;
+    }
+    SendMessageW(c.hwnd, STM_SETIMAGE, IMAGE_BITMAP, static_cast<LPARAM>(handle));
+    c.picture = std::move(picture);  // the previous one goes after the window let it go
 }
 
 TwipsSize WinFormWindow::MeasureCaption(int id, const std::wstring& caption) {

@@ -374,6 +374,91 @@ TEST_F(WinFormWindowTest, TheControlsLibrarysControlsShowWhatTheFormSetsAndRepor
     EXPECT_EQ(SplitDate(Ctl(L"dtpDueDate")->Get(L"Value").AsDate()).day, 2);
 }
 
+TEST_F(WinFormWindowTest, TheControlsLibrarysControlsHaveTheirWindowsBeforeTheFormShows) {
+    form = forms::MakeQuickTaskDesign();
+    form->Load();
+    dlg = reinterpret_cast<HWND>(form->hWnd());
+    EXPECT_FALSE(IsWindowVisible(dlg));
+    HWND host = Child(L"mvDueDate");
+    ASSERT_TRUE(GetWindow(GetWindow(host, GW_CHILD), GW_CHILD));
+    EXPECT_FALSE(IsWindowVisible(host));
+    EXPECT_NO_THROW(Ctl(L"dtpDueDate")->Call(L"SetCustomFormat", {Value(L"ddd dd.MM.yyyy")}));
+    Args size{Value(0), Value(0)};
+    ASSERT_NO_THROW(Ctl(L"mvDueDate")->Invoke(L"GetMinSize", CallKind::Method, size));
+    EXPECT_GT(size[0].AsInt(), 100);
+    // Resized by the form, the control's own window follows its host.
+    Ctl(L"mvDueDate")->Put(L"Width", Value(size[0].AsInt() * form->Window()->TwipsPerPixelX()));
+    RECT own{};
+    GetWindowRect(GetWindow(host, GW_CHILD), &own);
+    EXPECT_EQ(own.right - own.left, size[0].AsInt());
+}
+
+// The window alone, as the platform gives it: its events counted.
+struct QuietEvents final : FormWindowEvents {
+    void UserTextChanged(int, const std::wstring&) noexcept override {}
+    void UserClicked(int, int) noexcept override {}
+    void UserValueChanged(int, int) noexcept override {}
+    void UserDroppedDown(int) noexcept override {}
+    void UserPicked(int, int) noexcept override {}
+    bool UserFocusChanging(int, int) noexcept override { return true; }
+    void FocusMoved(int, int) noexcept override {}
+    void UserKeyDown(int, int, int) noexcept override {}
+    void UserClosing() noexcept override { ++closing; }
+    void Activated() noexcept override {}
+    int closing = 0;
+};
+
+// A 4 x 3 bitmap file, 24 bits a pixel.
+std::vector<std::uint8_t> BitmapFile() {
+    const int w = 4, h = 3, stride = 12;
+    std::vector<std::uint8_t> file(54 + static_cast<std::size_t>(stride * h), 0x80);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(file.size()));
+    put32(6, 0);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    put32(26, 1 | (24 << 16));
+    put32(30, 0);
+    put32(34, static_cast<std::uint32_t>(stride * h));
+    put32(38, 2835);
+    put32(42, 2835);
+    put32(46, 0);
+    put32(50, 0);
+    return file;
+}
+
+TEST_F(WinFormWindowTest, APictureBoxShowsItsBitmapAndAWindowDestroyedByOthersIsGone) {
+    QuietEvents quiet;
+    auto window = platforms.windows.Create(L"frmPictures", L"Pictures", {0, 0, 3000, 2000}, quiet);
+    ControlSpec spec;
+    spec.id = 0;
+    spec.kind = FormControlKind::PictureBox;
+    spec.kindName = L"PictureBox";
+    spec.name = L"picLogo";
+    spec.rect = {150, 150, 1500, 1500};
+    EXPECT_EQ(window->AddControl(spec), nullptr);
+    HWND w = reinterpret_cast<HWND>(window->Handle());
+    HWND picture = GetDlgItem(w, WinFormWindows::kFirstControlId);
+    ASSERT_TRUE(picture);
+    window->SetControlPicture(0, BitmapFile());
+    EXPECT_TRUE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    window->SetControlPicture(0, {'n', 'o', 'n', 'e'});
+    EXPECT_FALSE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    // Closed from outside the form: the close box asks, then the window goes.
+    SendMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(quiet.closing, 1);
+    DestroyWindow(w);
+    EXPECT_FALSE(window->Visible());
+    EXPECT_THROW(window->AddControl(spec), RuntimeError);
+    window->Destroy();
+}
+
 // --- Property changes -----------------------------------------------------------------------
 
 TEST_F(WinFormWindowTest, PropertyChangesReachTheWindows) {
