@@ -11,6 +11,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok install
 native_pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
              clang libclang-rt-14-dev libinih-dev)
 windows_pkgs=(g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb xauth)
+# Wine's own fonts (Tahoma for "MS Shell Dlg", Marlett for the caption buttons): dialogs as on Windows.
+windows_pkgs+=(fonts-wine)
 pkgs=("${native_pkgs[@]}")
 case "${1:-}" in
   --native) ;;

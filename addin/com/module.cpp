@@ -11,6 +11,7 @@
 #include "platform/win/win_objects.h"
 #include "platform/win/win_link_label.h"
 #include "platform/win/win_locale.h"
+#include "platform/win/win_form_window.h"
 #include "platform/win/win_message_boxes.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
@@ -65,6 +66,8 @@ void InstallWindowsPlatform() {
     static win::WinLocale locale;
     // Unregisters the link label's window class when the library unloads.
     static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
+    // The quick dialogs' windows; unregisters their window class when the library unloads.
+    static win::WinFormWindows formWindows(reinterpret_cast<std::uintptr_t>(g_instance));
     Platform p;
     p.torvik = &torvik;
     p.registry = &registry;
@@ -77,6 +80,7 @@ void InstallWindowsPlatform() {
     p.pictures = &pictures;
     p.objects = &objects;
     p.linkLabels = &linkLabels;
+    p.formWindows = &formWindows;
     p.messageBoxes = &messageBoxes;
     p.locale = &locale;
     p.moduleFolder = ModuleFolder();

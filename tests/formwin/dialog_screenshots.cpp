@@ -1,0 +1,271 @@
+// The quick dialogs in their real windows as PNG files, at the screen's resolution:
+//   dialog_screenshots.exe OUTDIR
+// writes OUTDIR\dialog-<task|appointment>-<en|de>-<dpi>.png, each dialog with its frame, in English
+// and in German, filled as for a sample mail with a remembered move folder. Exit code 0 when
+// all four were written.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "addin/forms/quick_designs.h"
+#include "automation/error.h"
+#include "automation/value.h"
+#include "form_window_testing.h"
+
+namespace brisko::formwin_testing {
+namespace {
+
+// --- A minimal PNG writer (stored deflate blocks) ---------------------------------------------
+
+unsigned long Crc(const unsigned char* data, size_t n, unsigned long crc = 0xFFFFFFFFul) {
+  static unsigned long table[256];
+  static bool ready = false;
+  if (!ready) {
+    for (unsigned long i = 0; i < 256; ++i) {
+      unsigned long c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320ul ^ (c >> 1) : c >> 1;
+      table[i] = c;
+    }
+    ready = true;
+  }
+  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  return crc;
+}
+
+void Put32(std::vector<unsigned char>& out, unsigned long v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>((v >> shift) & 0xFF));
+}
+
+void Chunk(std::vector<unsigned char>& png, const char* type, const std::vector<unsigned char>& data) {
+  Put32(png, static_cast<unsigned long>(data.size()));
+  std::vector<unsigned char> body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  png.insert(png.end(), body.begin(), body.end());
+  Put32(png, Crc(body.data(), body.size()) ^ 0xFFFFFFFFul);
+}
+
+// rgb: width * height * 3 bytes, top row first.
+std::vector<unsigned char> EncodePng(int width, int height, const std::vector<unsigned char>& rgb) {
+  std::vector<unsigned char> raw;
+  raw.reserve(static_cast<size_t>(height) * (static_cast<size_t>(width) * 3 + 1));
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);  // no filter
+    auto row = rgb.begin() + static_cast<std::ptrdiff_t>(y) * width * 3;
+    raw.insert(raw.end(), row, row + width * 3);
+  }
+  std::vector<unsigned char> z = {0x78, 0x01};
+  for (size_t pos = 0; pos < raw.size() || pos == 0;) {
+    const size_t n = std::min<size_t>(65535, raw.size() - pos);
+    const bool last = pos + n >= raw.size();
+    z.push_back(last ? 1 : 0);
+    z.push_back(static_cast<unsigned char>(n & 0xFF));
+    z.push_back(static_cast<unsigned char>(n >> 8));
+    z.push_back(static_cast<unsigned char>(~n & 0xFF));
+    z.push_back(static_cast<unsigned char>((~n >> 8) & 0xFF));
+    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
+             raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    pos += n;
+    if (last) break;
+  }
+  unsigned long a = 1, b = 0;
+  for (unsigned char c : raw) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  Put32(z, (b << 16) | a);
+
+  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<unsigned char> header;
+  Put32(header, static_cast<unsigned long>(width));
+  Put32(header, static_cast<unsigned long>(height));
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+  Chunk(png, "IHDR", header);
+  Chunk(png, "IDAT", z);
+  Chunk(png, "IEND", {});
+  return png;
+}
+
+// The window with its frame as it is on the screen, RGB top row first.
+std::vector<unsigned char> Capture(HWND window, int& width, int& height) {
+    RECT rc{};
+    GetWindowRect(window, &rc);
+    width = rc.right - rc.left;
+    height = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<unsigned char> rgb;
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        BitBlt(dc, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+        GdiFlush();
+        SelectObject(dc, old);
+        const auto* px = static_cast<const unsigned char*>(bits);
+        rgb.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+        for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
+            rgb.push_back(px[i * 4 + 2]);
+            rgb.push_back(px[i * 4 + 1]);
+            rgb.push_back(px[i * 4 + 0]);
+        }
+    }
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return rgb;
+}
+
+bool Save(const std::wstring& path, HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (int i = 0; i < 10; ++i) {
+        Pump();
+        Sleep(20);  // the X server draws what Wine sent it
+    }
+    int width = 0, height = 0;
+    const std::vector<unsigned char> rgb = Capture(window, width, height);
+    if (rgb.empty()) return false;
+    const std::vector<unsigned char> png = EncodePng(width, height, rgb);
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    const bool written = fwrite(png.data(), 1, png.size(), f) == png.size();
+    fclose(f);
+    return written;
+}
+
+void Set(forms::CForm& form, const wchar_t* control, const wchar_t* property, const Value& value) {
+    try {
+        form.Control(control)->Put(property, value);
+    } catch (const RuntimeError& e) {
+        std::fprintf(stderr, "%ls.%ls: %ls\n", control, property, e.description().c_str());
+    }
+}
+
+// The calendar at its smallest size, the dialog and the controls right of it following a wider
+// one (as the task dialog's Form_Load does).
+void AutoSizeCalendar(forms::CForm& form) {
+    const int tpp = form.Window()->TwipsPerPixelX();
+    const int tppY = form.Window()->TwipsPerPixelY();
+    auto calendar = form.Control(L"mvDueDate");
+    const int oldWidth = calendar->Get(L"Width").AsInt() / tpp;
+    Args size{Value(0), Value(0)};
+    calendar->Invoke(L"GetMinSize", CallKind::Method, size);
+    calendar->Put(L"Width", Value(size[0].AsInt() * tpp));
+    calendar->Put(L"Height", Value(size[1].AsInt() * tppY));
+    const int delta = (size[0].AsInt() - oldWidth) * tpp;
+    if (delta <= 0) return;
+    auto grow = [&](const std::shared_ptr<forms::CControl>& c) { c->Put(L"Width", Value(c->Get(L"Width").AsInt() + delta)); };
+    auto right = [&](const std::shared_ptr<forms::CControl>& c) { c->Put(L"Left", Value(c->Get(L"Left").AsInt() + delta)); };
+    form.Put(L"Width", Value(form.Get(L"Width").AsInt() + delta));
+    grow(form.Control(L"txtSubject"));
+    for (const wchar_t* name : {L"barPriority", L"Label3", L"btnCreateTask", L"btnEditTask", L"btnCancel"}) right(form.Control(name));
+    right(form.Control(L"lblPriority", 0));
+    right(form.Control(L"lblPriority", 1));
+    for (int i = 0; i < 2; ++i) {
+        auto line = form.Control(L"Line1", i);
+        line->Put(L"X2", Value(line->Get(L"X2").AsInt() + delta));
+    }
+}
+
+// What a dialog shows for a sample mail: its subject, dates, the remembered move folder.
+void Fill(forms::CForm& form, bool task) try {
+    const Date day = MakeDate({2026, 12, 8});
+    Set(form, L"txtSubject", L"Text", Value(L"Quarterly report: figures for the board meeting"));
+    Set(form, L"chkMoveMail", L"Value", Value(1));
+    Set(form, L"lnkMoveFolder", L"Caption", Value(L"\\Inbox\\Projects\\Quarterly reports"));
+    if (task) {
+        form.Control(L"dtpDueDate")->Call(L"SetCustomFormat", {Value(L"ddd dd.MM.yyyy")});
+        Set(form, L"dtpDueDate", L"Value", Value(day));
+        Set(form, L"mvDueDate", L"Value", Value(day));
+        form.Control(L"barPriority")->Call(L"SetCaptions", {form.Control(L"lblPriority", 2)->Get(L"Caption"),
+                                                             form.Control(L"lblPriority", 1)->Get(L"Caption"),
+                                                             form.Control(L"lblPriority", 0)->Get(L"Caption")});
+        Set(form, L"barPriority", L"Value", Value(1));
+        AutoSizeCalendar(form);
+        return;
+    }
+    Set(form, L"txtLocation", L"Text", Value(L"Room 4.12"));
+    Set(form, L"dtpStartDate", L"Value", Value(day));
+    Set(form, L"dtpEndDate", L"Value", Value(day));
+    for (const wchar_t* box : {L"cboStartTime", L"cboEndTime"}) {
+        for (int m = 0; m < 24 * 60; m += 30) {
+            wchar_t text[8];
+            swprintf(text, 8, L"%02d:%02d", m / 60, m % 60);
+            form.Control(box)->Call(L"AddItem", {Value(text)});
+        }
+    }
+    Set(form, L"cboStartTime", L"ListIndex", Value(29));
+    Set(form, L"cboEndTime", L"ListIndex", Value(30));
+    Set(form, L"lnkCalendar", L"Caption", Value(L"\\Calendar"));
+} catch (const RuntimeError& e) {
+    std::fprintf(stderr, "Fill: %ls\n", e.description().c_str());
+}
+
+int Run(const std::wstring& folder) {
+    Kelvane kelvane;
+    if (!kelvane.registered) {
+        std::fprintf(stderr, "Kelvane.dll could not be registered\n");
+        return 2;
+    }
+    Platforms platforms;
+    platforms.Install();
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    int saved = 0;
+    for (bool task : {true, false}) {
+        for (bool german : {false, true}) {
+            auto form = task ? forms::MakeQuickTaskDesign() : forms::MakeQuickAppointmentDesign();
+            form->Put(L"Left", Value(300));
+            form->Put(L"Top", Value(300));
+            try {
+                form->Load();
+            } catch (const RuntimeError& e) {
+                std::fprintf(stderr, "Load: %ls\n", e.description().c_str());
+                continue;
+            }
+            if (german && !Localize(*form, L"Deutsch.lng")) std::fprintf(stderr, "Deutsch.lng not loaded\n");
+            Fill(*form, task);
+            form->SetUIState(false, false, true);
+            form->MakeTopmost();
+            form->Show();
+            const std::wstring path = folder + L"\\dialog-" + (task ? L"task" : L"appointment") + L"-" +
+                                      (german ? L"de" : L"en") + L"-" + std::to_wstring(dpi) + L".png";
+            if (Save(path, reinterpret_cast<HWND>(form->hWnd()))) {
+                ++saved;
+                std::printf("saved %ls\n", path.c_str());
+            }
+            form->Unload(vbFormCode);
+            Pump();
+        }
+    }
+    SetPlatform(Platform{});
+    return saved == 4 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace brisko::formwin_testing
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: dialog_screenshots OUTDIR\n");
+        return 2;
+    }
+    if (FAILED(OleInitialize(nullptr))) return 2;
+    const int rc = brisko::formwin_testing::Run(argv[1]);
+    OleUninitialize();
+    return rc;
+}
