@@ -70,6 +70,7 @@ class Pictures;
 class ObjectFactory;
 class LinkLabelViews;
 class FormWindows;
+class Locale;
 
 struct Platform {
     TorvikLoader* torvik = nullptr;
@@ -85,6 +86,7 @@ struct Platform {
     Pictures* pictures = nullptr;          // platform/pictures.h: icons of the add-in, OLE pictures
     LinkLabelViews* linkLabels = nullptr;  // platform/link_label.h: the link label's window
     FormWindows* formWindows = nullptr;    // platform/form_window.h: the windows of loaded forms
+    Locale* locale = nullptr;              // platform/locale.h: the user's locale, the Windows version
     std::wstring moduleFolder;  // the folder of the add-in library, without a trailing "\"
     std::uint32_t moduleHandle = 0;  // the add-in module's instance handle
     TorvikCallbackRoutines callbacks;

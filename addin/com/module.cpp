@@ -10,6 +10,7 @@
 #include "platform/win/win_pictures.h"
 #include "platform/win/win_objects.h"
 #include "platform/win/win_link_label.h"
+#include "platform/win/win_locale.h"
 #include "platform/win/win_message_boxes.h"
 #include "platform/win/win_platform.h"
 #include "platform/win/win_registry.h"
@@ -61,6 +62,7 @@ void InstallWindowsPlatform() {
     static win::WinPictures pictures;  // the add-in module's resources
     static win::WinObjectFactory objects;
     static win::WinMessageBoxes messageBoxes;
+    static win::WinLocale locale;
     // Unregisters the link label's window class when the library unloads.
     static win::WinLinkLabelViews linkLabels(reinterpret_cast<std::uintptr_t>(g_instance));
     Platform p;
@@ -76,6 +78,7 @@ void InstallWindowsPlatform() {
     p.objects = &objects;
     p.linkLabels = &linkLabels;
     p.messageBoxes = &messageBoxes;
+    p.locale = &locale;
     p.moduleFolder = ModuleFolder();
     p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(g_instance));
     SetPlatform(p);

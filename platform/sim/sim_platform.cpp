@@ -205,6 +205,7 @@ void SimPlatform::Install() {
     p.pictures = &pictures;
     p.linkLabels = &linkLabels;
     p.formWindows = &formWindows;
+    p.locale = &locale;
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);

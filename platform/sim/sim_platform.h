@@ -15,6 +15,7 @@
 #include "platform/sim/sim_pictures.h"
 #include "platform/sim/sim_link_label.h"
 #include "platform/sim/sim_form_window.h"
+#include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
 
@@ -159,6 +160,7 @@ struct SimPlatform {
     SimPictures pictures;
     SimLinkLabelViews linkLabels;
     SimFormWindows formWindows{linkLabels};
+    SimLocale locale{clock};
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
     // holds the shipped language files, as the add-in library's folder.
