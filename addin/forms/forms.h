@@ -179,6 +179,7 @@ private:
     CForm* form_ = nullptr;
     int id_ = -1;
     ObjectPtr inner_;
+    EventConnection innerEvents_;  // the inner object's events, raised again as the control's
     EventSource events_;
     std::vector<ListEntry> list_;
     int listIndex_ = -1;

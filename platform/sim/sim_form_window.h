@@ -20,7 +20,6 @@
 namespace brisko::sim {
 
 class SimLinkLabelView;
-class SimLinkLabelViews;
 
 // How the in-memory window activates the controls library's objects it makes, and how the
 // user's input reaches them. The controls' in-memory twins plug in here.
@@ -156,8 +155,7 @@ private:
 
 class SimFormWindows final : public FormWindows {
 public:
-    // links: where the windows find their link labels' views (those of SimPlatform).
-    explicit SimFormWindows(SimLinkLabelViews& links) : links_(links) {}
+    SimFormWindows() = default;
     SimFormWindows(const SimFormWindows&) = delete;
     SimFormWindows& operator=(const SimFormWindows&) = delete;
 
@@ -183,7 +181,6 @@ public:
 
 private:
     friend class SimFormWindow;
-    SimLinkLabelViews& links_;
     std::vector<SimFormWindow*> live_;
     std::uintptr_t nextHandle_ = 0x00F00010;
 };

@@ -159,7 +159,7 @@ struct SimPlatform {
     SimPopupMenus menus;
     SimPictures pictures;
     SimLinkLabelViews linkLabels;
-    SimFormWindows formWindows{linkLabels};
+    SimFormWindows formWindows;
     SimLocale locale{clock};
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
