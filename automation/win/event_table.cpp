@@ -35,6 +35,10 @@ constexpr EventRow kRows[] = {
     {kCommandBarsEvents, L"_CommandBarsEvents", L"OnUpdate", 1, {}},
 
     {kCommandBarButtonEvents, L"_CommandBarButtonEvents", L"Click", 1, {VT_DISPATCH, kBoolRef}},
+
+    {kMonthCalEvents, L"_ISysMonthCal32Events", L"OnChange", 1, {}},
+
+    {kDateTimePickEvents, L"_ISysDateTimePick32Events", L"OnChange", 1, {}},
 };
 
 }  // namespace

@@ -43,12 +43,15 @@ std::optional<DateParts> ToParts(Date d) {
     return p;
 }
 
-Date DayOf(const DateParts& p) { return MakeDate({p.year, p.month, p.day}); }
-
-// The common controls' date range: 14 September 1752 .. 31 December 9999.
-bool InControlRange(const DateParts& p) {
+// The common controls' date range, 14 September 1752 .. 31 December 9999: the calendar compares
+// the day only, the picker the time as well (its last moment is 31 December 9999 00:00:00).
+bool DayInRange(const DateParts& p) {
     if (p.year != 1752) return p.year > 1752;
     return p.month > 9 || (p.month == 9 && p.day >= 14);
+}
+bool MomentInRange(const DateParts& p) {
+    if (!DayInRange(p)) return false;
+    return !(p.year == 9999 && p.month == 12 && p.day == 31 && (p.hour || p.minute || p.second));
 }
 
 // Synthetic window handles: distinct, never 0.
@@ -57,8 +60,17 @@ std::int32_t NewHandle() {
     return next.fetch_add(4);
 }
 
+// DISP_E_NOTACOLLECTION: a property get called with arguments.
+constexpr std::int32_t kNotACollection = -2147352559;
+
 [[noreturn]] void Fail(std::int32_t number) {
     Raise(number, number == kInvalidArg ? L"The parameter is incorrect." : L"Automation error");
+}
+
+// A BSTR argument: Null does not convert, as VariantChangeType refuses it.
+std::wstring Text(const Value& v) {
+    if (v.IsNull()) Raise(err::TypeMismatch);
+    return v.AsString();
 }
 
 // The member kinds of a dual interface as late binding reaches them: a property get answers Get
@@ -110,10 +122,10 @@ protected:
     virtual void OnDestroy() noexcept {}
     virtual bool HasHwnd() const noexcept { return true; }
 
-    // A property get: no arguments.
+    // A property get: no arguments (with arguments it would be indexed, as a collection).
     static void Property(CallKind kind, const Args& args) {
         if (kind != CallKind::Get) Raise(err::NotSupported);
-        ExpectArgs(args, 0);
+        if (!args.empty()) Raise(kNotACollection, L"Does not support a collection.");
     }
     // A read-write property: true for a put (the value in args[0]).
     static bool ReadWrite(CallKind kind, const Args& args) {
@@ -202,8 +214,9 @@ public:
     bool PickDate(Date date) override {
         if (hwnd_ == 0) return false;
         const std::optional<DateParts> parts = ToParts(date);
-        if (!parts || !InControlRange(*parts)) return false;
-        window_ = DayOf(*parts);
+        if (!parts || !DayInRange(*parts)) return false;
+        // A click selects the day alone: midnight.
+        window_ = MakeDate({parts->year, parts->month, parts->day});
         RaiseChange();
         return true;
     }
@@ -221,11 +234,11 @@ protected:
         }
         return std::nullopt;
     }
-    Date Initial(const DateParts& now) const override { return DayOf(now); }
-    // The calendar keeps the day only and refuses days outside its range.
+    Date Initial(const DateParts& now) const override { return MakeDate(now); }
+    // The calendar keeps what it is given, time included, and refuses days outside its range.
     bool SendDate(const DateParts& parts) override {
-        if (!InControlRange(parts)) return false;
-        window_ = DayOf(parts);
+        if (!DayInRange(parts)) return false;
+        window_ = MakeDate(parts);
         return true;
     }
 };
@@ -238,7 +251,7 @@ public:
     bool EnterDateTime(Date value) override {
         if (hwnd_ == 0) return false;
         const std::optional<DateParts> parts = ToParts(value);
-        if (!parts || !InControlRange(*parts)) return false;
+        if (!parts || !MomentInRange(*parts)) return false;
         window_ = MakeDate(*parts);
         RaiseChange();
         return true;
@@ -254,7 +267,7 @@ protected:
         if (Is(name, L"UpDown")) return Flag(up_down_, kind, args);
         if (Is(name, L"SetCustomFormat")) {
             Method(kind, args, 1);
-            std::wstring format = args[0].IsNull() ? std::wstring() : args[0].AsString();
+            std::wstring format = Text(args[0]);
             if (hwnd_ == 0) Fail(kConversionFailed);
             format_ = std::move(format);
             return Value();
@@ -276,7 +289,7 @@ protected:
     Date Initial(const DateParts& now) const override { return MakeDate(now); }
     // The picker keeps date and time; a valid date outside its range is accepted and ignored.
     bool SendDate(const DateParts& parts) override {
-        if (InControlRange(parts)) window_ = MakeDate(parts);
+        if (MomentInRange(parts)) window_ = MakeDate(parts);
         return true;
     }
 
@@ -323,7 +336,7 @@ protected:
         if (Is(name, L"SetCaptions")) {
             Method(kind, args, 3);
             std::array<std::wstring, 3> texts;
-            for (std::size_t i = 0; i < 3; ++i) texts[i] = args[i].IsNull() ? std::wstring() : args[i].AsString();
+            for (std::size_t i = 0; i < 3; ++i) texts[i] = Text(args[i]);
             captions_ = std::move(texts);
             return Value();
         }
@@ -360,11 +373,7 @@ protected:
     std::optional<Value> Member(std::wstring_view name, CallKind kind, Args& args) override {
         if (Is(name, L"Text")) {
             if (!ReadWrite(kind, args)) return text_ ? Value(*text_) : Value(std::wstring());
-            if (args[0].IsNull()) {
-                text_.reset();
-            } else {
-                text_ = args[0].AsString();
-            }
+            text_ = Text(args[0]);
             return Value();
         }
         return std::nullopt;
@@ -373,7 +382,7 @@ protected:
     void OnCreate() override { window_text_.clear(); }
 
 private:
-    std::optional<std::wstring> text_;  // null until set
+    std::optional<std::wstring> text_;  // null until set; reads as ""
     std::wstring window_text_;
 };
 

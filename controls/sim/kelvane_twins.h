@@ -30,10 +30,11 @@ inline constexpr std::int32_t kConversionFailed = -1;      // 0xFFFFFFFF
 inline constexpr std::int32_t kWindowRejected = -2;        // 0xFFFFFFFE
 inline constexpr std::int32_t kInvalidArg = -2147024809;   // E_INVALIDARG, 0x80070057
 
-// The calendar's minimum size in pixels (GetMinSize) with the default font at 96 dpi, as the
-// real control answers under Wine; the twin answers it whatever its window's size.
-inline constexpr int kMonthCalMinWidth = 0;   // set from the Wine measurement
-inline constexpr int kMonthCalMinHeight = 0;
+// The calendar's minimum size in pixels (GetMinSize): one month with the today line, short day
+// names, the default GUI font at 96 dpi, as the real control answers under Wine (Xvfb); the
+// twin answers it whatever its window's size, as the real one does.
+inline constexpr int kMonthCalMinWidth = 280;
+inline constexpr int kMonthCalMinHeight = 171;
 
 enum class ControlKind { MonthCal, DateTimePick, PriorityBar, EditBox };
 
@@ -60,11 +61,12 @@ public:
 // The calendar (SysMonthCal32).
 class MonthCalTwin : public virtual ControlTwin {
 public:
-    // The user clicks a day: the selection becomes that date (its time part is dropped) and
-    // OnChange is raised once. False (nothing happens) without a window or for a date the
-    // calendar cannot show.
+    // The user clicks a day: the selection becomes that day at midnight (a click carries no
+    // time) and OnChange is raised once. False (nothing happens) without a window or for a day the
+    // calendar cannot show (before 14 September 1752).
     virtual bool PickDate(Date date) = 0;
-    // The selection the window shows (its date), meaningful only with a window.
+    // The selection the window holds (a date with the time it was given), meaningful only with a
+    // window.
     virtual Date Selected() const = 0;
 };
 
@@ -104,8 +106,8 @@ public:
     virtual std::wstring WindowText() const = 0;
 };
 
-// The local date and time a new window starts with when no value was stored (the calendar selects
-// its day, the picker holds it to the second). Default: the system's clock; tests set their own.
+// The local date and time a new window starts with when no value was stored (both controls hold
+// it to the second). Default: the system's clock; tests set their own.
 void SetClock(std::function<Date()> now);
 
 // New twins, without a window.

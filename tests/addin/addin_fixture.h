@@ -8,6 +8,7 @@
 
 #include "addin/host/globals.h"
 #include "addin/host/services.h"
+#include "controls/sim/sim_registration.h"
 #include "platform/sim/sim_platform.h"
 #include "standins/redemption/sim_registration.h"
 
@@ -19,6 +20,7 @@ protected:
         ReleaseProcessObjects();
         Services() = DefaultServices();
         redemption::RegisterClasses(platform.objects);
+        kelvane::RegisterClasses(platform.objects);
         platform.Install();
     }
     void TearDown() override {

@@ -12,6 +12,7 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/ui.h"
 #include "simhost/sim_object.h"
+#include "controls/sim/sim_registration.h"
 #include "standins/redemption/sim_registration.h"
 
 namespace brisko::tools {
@@ -36,6 +37,7 @@ public:
         ReleaseProcessObjects();
         Services() = DefaultServices();
         redemption::RegisterClasses(platform_.objects);
+        kelvane::RegisterClasses(platform_.objects);
         platform_.Install();
     }
     ~NativeSession() override {
