@@ -418,6 +418,7 @@ void SimFormWindow::Key(std::wstring_view key) {
         }
     }
     int code = 0;
+    wchar_t typed = 0;
     if (EqualsNoCase(key, L"Enter") || EqualsNoCase(key, L"Return")) {
         code = kKeyReturn;
     } else if (EqualsNoCase(key, L"Esc") || EqualsNoCase(key, L"Escape")) {
@@ -428,8 +429,8 @@ void SimFormWindow::Key(std::wstring_view key) {
         code = L' ';
     } else if (key.size() == 1 && ((key[0] >= L'A' && key[0] <= L'Z') || (key[0] >= L'a' && key[0] <= L'z') ||
                                    (key[0] >= L'0' && key[0] <= L'9'))) {
-        code = FoldCase(key[0]) - L'a' + L'A';
-        if (key[0] >= L'0' && key[0] <= L'9') code = key[0];
+        typed = key[0];
+        code = key[0] >= L'a' && key[0] <= L'z' ? key[0] - L'a' + L'A' : key[0];
     } else {
         Refuse(L"Unknown key '" + std::wstring(key) + L"'");
     }
@@ -490,10 +491,8 @@ void SimFormWindow::Key(std::wstring_view key) {
         f.spec.value = f.spec.value == 1 ? 0 : 1;
         events_->UserValueChanged(f.spec.id, f.spec.value);
     } else if (Editable(f.spec.kind)) {
-        // A printable key types its character at the end of the text.
-        wchar_t ch = code == L' ' ? L' ' : static_cast<wchar_t>(code);
-        if (!(shift & kShiftMask) && ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
-        f.spec.text += ch;
+        // A printable key types its character, as written, at the end of the text.
+        f.spec.text += code == L' ' ? L' ' : typed;
         f.selStart = static_cast<int>(f.spec.text.size());
         f.selLength = 0;
         if (f.spec.kind == FormControlKind::ComboBox) f.selected = -1;

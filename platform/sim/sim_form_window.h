@@ -155,7 +155,7 @@ private:
 
 class SimFormWindows final : public FormWindows {
 public:
-    SimFormWindows() = default;
+    explicit SimFormWindows(SimControlSite* controlSite = nullptr) : site(controlSite) {}
     SimFormWindows(const SimFormWindows&) = delete;
     SimFormWindows& operator=(const SimFormWindows&) = delete;
 

@@ -206,6 +206,7 @@ void SimPlatform::Install() {
     p.linkLabels = &linkLabels;
     p.formWindows = &formWindows;
     p.locale = &locale;
+    UsePlatformClockForTwins();
     p.moduleFolder = moduleFolder;
     p.callbacks = CurrentPlatform().callbacks;
     SetPlatform(p);

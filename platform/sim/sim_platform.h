@@ -16,6 +16,7 @@
 #include "platform/sim/sim_link_label.h"
 #include "platform/sim/sim_form_window.h"
 #include "platform/sim/sim_locale.h"
+#include "platform/sim/sim_kelvane_site.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
 
@@ -159,7 +160,9 @@ struct SimPlatform {
     SimPopupMenus menus;
     SimPictures pictures;
     SimLinkLabelViews linkLabels;
-    SimFormWindows formWindows;
+    // Form windows; the controls library's controls on them are its in-memory twins.
+    SimKelvaneSite kelvaneSite;
+    SimFormWindows formWindows{&kelvaneSite};
     SimLocale locale{clock};
     std::uint32_t moduleHandle = 0x10000000;
     // The target's real files (POSIX natively, kernel32 on Windows) and the build folder that
