@@ -288,5 +288,21 @@ TEST_F(QuickDialogsTest, KeyboardAndHelp) {
     EXPECT_EQ(ItemsWith(mb.tasks, L"Newsletter May 2010").size(), 1u);
 }
 
+TEST_F(QuickDialogsTest, AWindowThatCantBeMadeOpensNothingAndShutdownUnloadsOpenDialogs) {
+    Connect();
+    platform.formWindows.failCreate = true;
+    ShowQuickTask(Mail(1)->Ref(), false);
+    EXPECT_TRUE(platform.formWindows.live().empty());
+    EXPECT_EQ(Forms().Count(), 0u);
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_EQ(Errors()[0].substr(0, 21), L"mForms.ShowQuickTask|");
+    platform.formWindows.failCreate = false;
+    Task(Mail(1));
+    Appointment(Mail(2));
+    Disconnect();
+    EXPECT_TRUE(platform.formWindows.live().empty());
+    EXPECT_EQ(Forms().Count(), 0u);
+}
+
 }  // namespace
 }  // namespace brisko::testing
