@@ -2,6 +2,10 @@
 // what the Create and Edit buttons make, the mail moved or deleted, the remembered choices.
 #include "tests/dialogs/quick_dialogs_fixture.h"
 
+#include <optional>
+
+#include "addin/forms/quick_designs.h"
+
 namespace brisko::testing {
 namespace {
 
@@ -181,6 +185,55 @@ TEST_F(QuickDialogsTest, DeletedItemsRule) {
     EXPECT_EQ(ItemsWith(mb.deletedItems, L"Invoice 2010-0412").size(), 1u);
     EXPECT_TRUE(host.OpenInspectors().empty());
     EXPECT_EQ(Options().LastUsed_MailAction(3), 2);
+}
+
+TEST_F(QuickDialogsTest, AMailMovedIntoDeletedItemsWhileTheDialogWasOpenIsNotDeleted) {
+    Connect();
+    auto& w = Task(Mail(1));
+    w.Check(L"chkDeleteMail", true);
+    // A store that keeps the entry id when a mail moves (a personal folders file).
+    const std::wstring entryID = Mail(1)->EntryID();
+    sim::SimItem* mail = Mail(1);
+    host.MoveItem(mail, mb.deletedItems);
+    mail->SetStored(entryID);
+    w.Click(L"btnCreateTask");
+    EXPECT_EQ(ItemsWith(mb.tasks, L"Newsletter May 2010").size(), 1u);
+    EXPECT_EQ(ItemsWith(mb.deletedItems, L"Newsletter May 2010").size(), 1u);
+    EXPECT_TRUE(Logged(L"frmQuickTask.DoMoveOrDelete",
+                       L"Skip deleting mail ( coz it moved to deleteditems after this dialog is created )"));
+    EXPECT_EQ(Options().LastUsed_MailAction(3), 2);
+}
+
+TEST_F(QuickDialogsTest, TheCalendarTakesItsMinimumSizeAndTheDialogGrowsWithIt) {
+    Connect();
+    const auto& design = forms::QuickTaskDesign();
+    auto designed = [&](const wchar_t* name, std::optional<int> index = std::nullopt) {
+        for (const auto& c : design.controls) {
+            if (c.name == name && c.index == index) return c;
+        }
+        ADD_FAILURE() << ToUtf8(name);
+        return forms::ControlDesign{};
+    };
+    Task(Mail(1));
+    const auto form = std::dynamic_pointer_cast<forms::CForm>(FindQuickTaskForm(Mail(1)->EntryID(), mb.inbox->StoreID()));
+    ASSERT_TRUE(form);
+    auto prop = [&](const wchar_t* name, const wchar_t* property, std::optional<int> index = std::nullopt) {
+        return form->Control(name, index)->Property(property).AsInt();
+    };
+    const int delta = (kelvane::kMonthCalMinWidth - designed(L"mvDueDate").width / 15) * 15;
+    ASSERT_GT(delta, 0);
+    EXPECT_EQ(prop(L"mvDueDate", L"Width"), kelvane::kMonthCalMinWidth * 15);
+    EXPECT_EQ(prop(L"mvDueDate", L"Height"), kelvane::kMonthCalMinHeight * 15);
+    EXPECT_EQ(form->Property(L"Width").AsInt(), design.width + delta);
+    EXPECT_EQ(prop(L"txtSubject", L"Width"), designed(L"txtSubject").width + delta);
+    for (const wchar_t* name : {L"barPriority", L"btnCreateTask", L"btnEditTask", L"btnCancel"}) {
+        EXPECT_EQ(prop(name, L"Left"), designed(name).left + delta) << ToUtf8(name);
+    }
+    EXPECT_EQ(prop(L"lblPriority", L"Left", 1), designed(L"lblPriority", 1).left + delta);
+    EXPECT_EQ(prop(L"Line1", L"X2", 0), designed(L"Line1", 0).width + delta);  // a line's X2
+    // What stays: the labels at the left, Help, the calendar's place.
+    EXPECT_EQ(prop(L"btnHelp", L"Left"), designed(L"btnHelp").left);
+    EXPECT_EQ(prop(L"mvDueDate", L"Left"), designed(L"mvDueDate").left);
 }
 
 TEST_F(QuickDialogsTest, ARememberedFolderThatIsGone) {
