@@ -383,7 +383,15 @@ void CQuickDialog::btnItem_Click(std::int32_t nButton) {
         }
         AfterCreate();
         forms::CForm::Unload(vbFormCode);
-        if (nButton == 2) CallOf(item, L"Display", {Missing});
+        if (nButton != 2) return;
+        try {
+            CallOf(item, L"Display", {Missing});
+        } catch (...) {
+            // The mail may be moved or deleted already: the item is saved rather than lost.
+            Err().Set(CurrentError());
+            LogError(Proc(names_.clickName));
+            CallOf(item, L"Save");
+        }
     });
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 struct Outcome {
     bool clicked = false;  // the click ran (the dialog was there)
-    std::size_t items = 0;  // new items in the target folder
+    std::size_t items = 0;  // new items in the target folder, or shown unsaved in their window
     bool dialogOpen = false;
     std::wstring mailFolder;  // the folder the mail is in now ("": gone for good)
     long references = 0;
@@ -37,7 +37,7 @@ enum class Kind { Task, Appointment };
 
 // One run: connect, open the dialog for the second Inbox mail with the mail attached and moved
 // (task) or deleted (appointment), fail the k-th host call of the click (0: none), click Create.
-Outcome Run(Kind kind, int version, std::uint64_t k) {
+Outcome Run(Kind kind, int version, std::uint64_t k, bool edit) {
     Outcome o;
     ReleaseProcessObjects();
     Services() = DefaultServices();
@@ -72,12 +72,21 @@ Outcome Run(Kind kind, int version, std::uint64_t k) {
         if (window) {
             const std::uint64_t start = host.CallCount();
             if (k > 0) host.FailCall(k, sim::err::OperationFailed, L"injected");
-            window->Click(kind == Kind::Task ? L"btnCreateTask" : L"btnCreateAppointment");
+            if (edit) {
+                window->Click(kind == Kind::Task ? L"btnEditTask" : L"btnEditAppointment");
+            } else {
+                window->Click(kind == Kind::Task ? L"btnCreateTask" : L"btnCreateAppointment");
+            }
             o.calls = host.CallCount() - start;
             o.clicked = true;
             host.ClearFaults();
         }
         o.items = target->Contents().size() - before;
+        for (auto* inspector : host.OpenInspectors()) {
+            if (auto* item = inspector->CurrentItem(); item && !item->Stored() && item->Prop(L"Subject") == Value(subject)) {
+                ++o.items;
+            }
+        }
         o.dialogOpen = !platform.formWindows.live().empty();
         for (auto* folder : {mb.inbox, mb.invoices, mb.deletedItems}) {
             for (auto* item : folder->Contents()) {
@@ -96,15 +105,15 @@ Outcome Run(Kind kind, int version, std::uint64_t k) {
     return o;
 }
 
-void Sweep(Kind kind, int version) {
-    const Outcome clean = Run(kind, version, 0);
+void Sweep(Kind kind, int version, bool edit = false) {
+    const Outcome clean = Run(kind, version, 0, edit);
     ASSERT_TRUE(clean.clicked);
     ASSERT_EQ(clean.items, 1u);
     ASSERT_FALSE(clean.dialogOpen);
     ASSERT_GT(clean.calls, 10u);
     for (std::uint64_t k = 1; k <= clean.calls + 1; ++k) {
         SCOPED_TRACE("host call " + std::to_string(k) + " of " + std::to_string(clean.calls) + " failed");
-        const Outcome o = Run(kind, version, k);
+        const Outcome o = Run(kind, version, k, edit);
         EXPECT_TRUE(o.clicked);
         EXPECT_EQ(o.escaped, 0u);
         EXPECT_EQ(o.references, 0);
@@ -120,6 +129,9 @@ void Sweep(Kind kind, int version) {
 TEST(QuickDialogFaultSweep, CreateTaskAttachAndMove) { Sweep(Kind::Task, 12); }
 TEST(QuickDialogFaultSweep, CreateTaskThroughTheSafeTaskItem) { Sweep(Kind::Task, 14); }
 TEST(QuickDialogFaultSweep, CreateAppointmentAttachAndDelete) { Sweep(Kind::Appointment, 14); }
+// "Edit Details": the new item is the one shown in its window (or saved when it can't be shown).
+TEST(QuickDialogFaultSweep, EditTaskAttachAndMove) { Sweep(Kind::Task, 12, true); }
+TEST(QuickDialogFaultSweep, EditAppointmentAttachAndDelete) { Sweep(Kind::Appointment, 12, true); }
 
 }  // namespace
 }  // namespace brisko::testing
