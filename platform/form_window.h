@@ -158,7 +158,8 @@ public:
     virtual TwipsSize MeasureCaption(int id, const std::wstring& caption) = 0;
 
     // A ComboBox's list, as the form keeps it: an entry inserted at index (from 0), removed,
-    // all removed; the entry selected (-1: none; the edit field then keeps its text).
+    // all removed (the edit field too); the entry selected, its text in the edit field (-1: none;
+    // the window may clear the edit field then: the form sends the text after the selection).
     virtual void ListInsert(int id, int index, const std::wstring& text) = 0;
     virtual void ListRemove(int id, int index) = 0;
     virtual void ListClear(int id) = 0;

@@ -309,7 +309,8 @@ void CControl::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) Raise(kInvalidPropertyValue, L"Invalid property value");
     listIndex_ = index;
     FormWindow* w = form_ ? form_->Window() : nullptr;
-    if (index >= 0) Store(L"Text", Value(list_[static_cast<std::size_t>(index)].text));
+    // No selection leaves the edit field empty, as the window's own list does.
+    Store(L"Text", Value(index >= 0 ? list_[static_cast<std::size_t>(index)].text : std::wstring()));
     if (w) w->ListSelect(id_, index);
     RaiseEvent(L"Click");
 }
@@ -370,6 +371,18 @@ void CControl::Changed(const std::wstring& property, const Value& value, const V
     }
     FormWindow* w = form_ ? form_->Window() : nullptr;
     const bool changed = !(value == before);
+    if (EqualsNoCase(property, L"Text") && changed && IsCombo() && !fromUser_) {
+        // The entry that reads exactly so becomes the selection, as the window's own search finds
+        // it; the window is told before the text, which a selection of none may clear.
+        listIndex_ = -1;
+        for (std::size_t i = 0; i < list_.size(); ++i) {
+            if (list_[i].text == value.AsString()) {
+                listIndex_ = static_cast<int>(i);
+                break;
+            }
+        }
+        if (w) w->ListSelect(id_, listIndex_);
+    }
     if (w) {
         if (IsRectProperty(property)) {
             const TwipsRect r{Property(L"Left").AsInt(), Property(L"Top").AsInt(), Property(L"Width").AsInt(),
@@ -391,17 +404,6 @@ void CControl::Changed(const std::wstring& property, const Value& value, const V
         }
     }
     if (EqualsNoCase(property, L"Text") && changed) {
-        if (IsCombo() && !fromUser_) {
-            // The entry that reads exactly so becomes the selection, as the window's own search finds it.
-            listIndex_ = -1;
-            for (std::size_t i = 0; i < list_.size(); ++i) {
-                if (list_[i].text == value.AsString()) {
-                    listIndex_ = static_cast<int>(i);
-                    break;
-                }
-            }
-            if (w) w->ListSelect(id_, listIndex_);
-        }
         const int length = static_cast<int>(value.AsString().size());
         selStart_ = fromUser_ ? length : std::min(selStart_, length);
         selLength_ = 0;

@@ -11,12 +11,13 @@ namespace {
 // the longer of the English and German captions.
 constexpr int Px(int pixels) { return pixels * 15; }
 
-constexpr int kClientWidth = 440;
 constexpr int kMargin = 11;
 constexpr int kFieldLeft = 84;
 constexpr int kLabelWidth = 66;
-constexpr int kRight = kClientWidth - kMargin;
-constexpr int kButtonTop(int clientHeight) { return clientHeight - kMargin - 23; }
+// The calendar's size as the controls library's calendar asks for it at 96 dots per inch
+// (GetMinSize): the task dialog then needs no growth when it loads.
+constexpr int kCalendarWidth = 280;
+constexpr int kCalendarHeight = 171;
 
 ControlDesign Ctl(const wchar_t* kind, const wchar_t* name, const wchar_t* caption, int left, int top, int width,
                   int height, int tabIndex) {
@@ -60,23 +61,23 @@ ControlDesign Line(int index, int x1, int y, int x2) {
 }
 
 // The mail actions and the buttons, shared by both dialogs from a row on.
-void AddMailActions(FormDesign& d, const wchar_t* attachCaption, int top, int& tab) {
+void AddMailActions(FormDesign& d, int right, const wchar_t* attachCaption, int top, int& tab) {
     const int text = kMargin + 18;  // a check box's caption starts after its box
-    d.controls.push_back(Ctl(L"CheckBox", L"chkAttachMail", attachCaption, kMargin, top, kRight - kMargin, 17, tab++));
+    d.controls.push_back(Ctl(L"CheckBox", L"chkAttachMail", attachCaption, kMargin, top, right - kMargin, 17, tab++));
     d.controls.push_back(Ctl(L"CheckBox", L"chkMoveMail", L"&Move original E-mail to the following folder:", kMargin,
-                             top + 23, kRight - kMargin, 17, tab++));
-    d.controls.push_back(Tip(Ctl(L"LinkLabel", L"lnkMoveFolder", L"", text, top + 43, kRight - text, 15, tab++),
+                             top + 23, right - kMargin, 17, tab++));
+    d.controls.push_back(Tip(Ctl(L"LinkLabel", L"lnkMoveFolder", L"", text, top + 43, right - text, 15, tab++),
                              L"Click to change"));
     d.controls.push_back(
-        Hidden(Ctl(L"Label", L"lblMoveFolderPlaceholder", L"<Not Selected>", text, top + 43, kRight - text, 15, 0)));
+        Hidden(Ctl(L"Label", L"lblMoveFolderPlaceholder", L"<Not Selected>", text, top + 43, right - text, 15, 0)));
     d.controls.push_back(Ctl(L"CheckBox", L"chkDeleteMail", L"Dele&te original E-mail", kMargin, top + 63,
-                             kRight - kMargin, 17, tab++));
+                             right - kMargin, 17, tab++));
 }
 
-void AddButtons(FormDesign& d, int clientHeight, const wchar_t* create, const wchar_t* edit, const wchar_t* editTip,
+void AddButtons(FormDesign& d, int right, int clientHeight, const wchar_t* create, const wchar_t* edit, const wchar_t* editTip,
                 const wchar_t* createName, const wchar_t* editName, const wchar_t* help, int& tab) {
-    const int top = kButtonTop(clientHeight);
-    const int cancelLeft = kRight - 75;
+    const int top = clientHeight - kMargin - 23;
+    const int cancelLeft = right - 75;
     const int editLeft = cancelLeft - 6 - 120;
     const int createLeft = editLeft - 6 - 120;
     ControlDesign c = Ctl(L"CommandButton", createName, create, createLeft, top, 120, 23, tab++);
@@ -100,30 +101,38 @@ FormDesign TaskDesign() {
     FormDesign d;
     d.name = L"frmQuickTask";
     d.caption = L"Brisko - Task";
-    constexpr int clientHeight = 385;
-    d.width = Px(kClientWidth) + CForm::kFrameWidth;
+    // Subject over the whole width; due date with the calendar below it, the priority to its
+    // right; the mail actions and the buttons between separators.
+    constexpr int clientWidth = 510;
+    constexpr int clientHeight = 396;
+    constexpr int kRight = clientWidth - kMargin;
+    d.width = Px(clientWidth) + CForm::kFrameWidth;
     d.height = Px(clientHeight) + CForm::kFrameHeight;
-    constexpr int calendarWidth = 190;
-    constexpr int priorityLeft = kFieldLeft + calendarWidth + 12;
+    constexpr int priorityLeft = kFieldLeft + kCalendarWidth + 12;
+    constexpr int calendarTop = 67;
     int tab = 0;
     d.controls.push_back(Ctl(L"Label", L"lblSubject", L"Sub&ject:", kMargin, 14, kLabelWidth, 13, tab++));
     d.controls.push_back(Ctl(L"TextBox", L"txtSubject", L"", kFieldLeft, 11, kRight - kFieldLeft, 21, tab++));
     d.controls.push_back(Ctl(L"Label", L"lblDueDate", L"&Due date:", kMargin, 42, kLabelWidth, 13, tab++));
-    d.controls.push_back(Ctl(L"SysDateTimePick32", L"dtpDueDate", L"", kFieldLeft, 39, calendarWidth, 21, tab++));
-    d.controls.push_back(Ctl(L"SysMonthCal32", L"mvDueDate", L"", kFieldLeft, 67, calendarWidth, 160, tab++));
+    d.controls.push_back(Ctl(L"SysDateTimePick32", L"dtpDueDate", L"", kFieldLeft, 39, 150, 21, tab++));
+    d.controls.push_back(
+        Ctl(L"SysMonthCal32", L"mvDueDate", L"", kFieldLeft, calendarTop, kCalendarWidth, kCalendarHeight, tab++));
+    // "Priority:" stays in the row of the due date, clear of a calendar that grows to the right.
     d.controls.push_back(Ctl(L"Label", L"Label3", L"Priority:", priorityLeft, 42, kRight - priorityLeft, 13, tab++));
-    d.controls.push_back(Ctl(L"PriorityBar", L"barPriority", L"", priorityLeft, 67, kRight - priorityLeft, 90, tab++));
+    d.controls.push_back(
+        Ctl(L"PriorityBar", L"barPriority", L"", priorityLeft, calendarTop, kRight - priorityLeft, 90, tab++));
     const wchar_t* priorities[] = {L"Low", L"Normal", L"High"};
     for (int i = 0; i < 3; ++i) {
         // Over the bar's buttons (high at the top), whose captions they give.
-        d.controls.push_back(Indexed(
-            Hidden(Ctl(L"Label", L"lblPriority", priorities[i], priorityLeft, 67 + (2 - i) * 30 + 8, kRight - priorityLeft, 13, 0)),
-            i));
+        d.controls.push_back(Indexed(Hidden(Ctl(L"Label", L"lblPriority", priorities[i], priorityLeft,
+                                                calendarTop + (2 - i) * 30 + 8, kRight - priorityLeft, 13, 0)),
+                                     i));
     }
-    d.controls.push_back(Line(0, kMargin, 238, kRight));
-    AddMailActions(d, L"&Attach original E-mail to Task", 249, tab);
-    d.controls.push_back(Line(1, kMargin, 340, kRight));
-    AddButtons(d, clientHeight, L"&Create Task", L"Ed&it Details", L"Open Task for editing", L"btnCreateTask",
+    constexpr int actionsTop = calendarTop + kCalendarHeight + 22;
+    d.controls.push_back(Line(0, kMargin, actionsTop - 11, kRight));
+    AddMailActions(d, kRight, L"&Attach original E-mail to Task", actionsTop, tab);
+    d.controls.push_back(Line(1, kMargin, actionsTop + 91, kRight));
+    AddButtons(d, kRight, clientHeight, L"&Create Task", L"Ed&it Details", L"Open Task for editing", L"btnCreateTask",
                L"btnEditTask", L"Help", tab);
     NumberHidden(d, tab);
     return d;
@@ -133,8 +142,12 @@ FormDesign AppointmentDesign() {
     FormDesign d;
     d.name = L"frmQuickAppointment";
     d.caption = L"Brisko - Appointment";
+    // Subject, location, start and end (date and time), all day, the calendar; the mail actions
+    // and the buttons.
+    constexpr int clientWidth = 440;
     constexpr int clientHeight = 307;
-    d.width = Px(kClientWidth) + CForm::kFrameWidth;
+    constexpr int kRight = clientWidth - kMargin;
+    d.width = Px(clientWidth) + CForm::kFrameWidth;
     d.height = Px(clientHeight) + CForm::kFrameHeight;
     constexpr int dateWidth = 130;
     constexpr int timeLeft = kFieldLeft + dateWidth + 6;
@@ -155,8 +168,8 @@ FormDesign AppointmentDesign() {
         Tip(Ctl(L"LinkLabel", L"lnkCalendar", L"", kFieldLeft, 151, kRight - kFieldLeft, 15, tab++), L"Click to change"));
     d.controls.push_back(
         Hidden(Ctl(L"Label", L"lblCalendarPlaceholder", L"<Not Selected>", kFieldLeft, 151, kRight - kFieldLeft, 15, 0)));
-    AddMailActions(d, L"&Attach original E-mail to Appointment", 177, tab);
-    AddButtons(d, clientHeight, L"&Create Appointment", L"Ed&it Details", L"Open Appointment for editing",
+    AddMailActions(d, kRight, L"&Attach original E-mail to Appointment", 177, tab);
+    AddButtons(d, kRight, clientHeight, L"&Create Appointment", L"Ed&it Details", L"Open Appointment for editing",
                L"btnCreateAppointment", L"btnEditAppointment", L"&Help", tab);
     NumberHidden(d, tab);
     return d;

@@ -14,6 +14,21 @@ namespace {
 
 [[noreturn]] void Refuse(const std::wstring& why) { Raise(err::InvalidCall, why); }
 
+// Where a destroyed window's reports go: nowhere.
+class NoEvents final : public FormWindowEvents {
+public:
+    void UserTextChanged(int, const std::wstring&) noexcept override {}
+    void UserClicked(int, int) noexcept override {}
+    void UserValueChanged(int, int) noexcept override {}
+    void UserDroppedDown(int) noexcept override {}
+    void UserPicked(int, int) noexcept override {}
+    bool UserFocusChanging(int, int) noexcept override { return false; }
+    void FocusMoved(int, int) noexcept override {}
+    void UserKeyDown(int, int, int) noexcept override {}
+    void UserClosing() noexcept override {}
+    void Activated() noexcept override {}
+};
+
 bool Takes(FormControlKind k) {
     return k != FormControlKind::Label && k != FormControlKind::Line && k != FormControlKind::Frame &&
            k != FormControlKind::Image && k != FormControlKind::LinkLabel;
@@ -614,7 +629,7 @@ void SimFormWindow::ListClear(int id) {
 void SimFormWindow::ListSelect(int id, int index) {
     Control& c = At(id);
     c.selected = index >= 0 && index < static_cast<int>(c.list.size()) ? index : -1;
-    if (c.selected >= 0) c.spec.text = c.list[static_cast<std::size_t>(c.selected)];
+    c.spec.text = c.selected >= 0 ? c.list[static_cast<std::size_t>(c.selected)] : std::wstring();
 }
 
 void SimFormWindow::SetFocus(int id) {
@@ -663,6 +678,8 @@ void SimFormWindow::Destroy() noexcept {
     destroyed_ = true;
     visible_ = false;
     active_ = false;
+    static NoEvents none;
+    events_ = &none;  // the form may be gone
     for (auto& c : controls_) {
         if (c.object && owner_.site) owner_.site->Deactivate(c.object);
         c.object.reset();

@@ -173,7 +173,8 @@ struct SimPlatform {
     static std::unique_ptr<Files> MakeFiles();
     static std::wstring DefaultModuleFolder();
 
-    // Installs this platform as the current one, keeping the add-in's callback routines.
+    // Installs this platform as the current one, keeping the add-in's callback routines; the
+    // controls' twins then start their windows on this platform's clock.
     void Install();
 };
 

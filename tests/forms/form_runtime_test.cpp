@@ -248,6 +248,13 @@ TEST_F(FormRuntimeTest, PropertyChangesReachTheWindow) {
     form->Put(L"Width", Value(7000));
     EXPECT_EQ(Window().caption(), L"New");
     EXPECT_EQ(Window().rect().width, 7000);
+    // An auto-sized label takes its caption's size (6 pixels a character, the "&" none).
+    auto lbl = C(L"lblName");
+    lbl->Put(L"AutoSize", Value(true));
+    lbl->Put(L"Caption", Value(L"&Full name:"));
+    EXPECT_EQ(lbl->Get(L"Width"), Value(10 * 6 * 15));
+    EXPECT_EQ(lbl->Get(L"Height"), Value(13 * 15));
+    EXPECT_EQ(Shown(L"lblName").spec.rect, (TwipsRect{100, 100, 900, 195}));
     form->Put(L"Visible", Value(false));
     EXPECT_FALSE(Window().Visible());
 }
@@ -311,9 +318,18 @@ TEST_F(FormRuntimeTest, ComboBoxListItemDataAndEvents) {
     Window().Type(L"cboTime", L"9:45");
     EXPECT_EQ(cbo->Get(L"ListIndex"), Value(-1));
     EXPECT_EQ(events, (Strings{L"cboTime.GotFocus", L"cboTime.DropDown", L"cboTime.Click", L"cboTime.Change"}));
-    // Code setting a listed text selects that entry.
+    // Code setting a listed text selects that entry; another text selects none and stays.
     cbo->Put(L"Text", Value(L"10:00"));
     EXPECT_EQ(cbo->Get(L"ListIndex"), Value(2));
+    cbo->Put(L"Text", Value(L"10:05"));
+    EXPECT_EQ(cbo->Get(L"ListIndex"), Value(-1));
+    EXPECT_EQ(Shown(L"cboTime").spec.text, L"10:05");
+    EXPECT_EQ(Shown(L"cboTime").selected, -1);
+    // ListIndex -1 from code empties the edit field.
+    cbo->Put(L"ListIndex", Value(0));
+    cbo->Put(L"ListIndex", Value(-1));
+    EXPECT_EQ(cbo->Get(L"Text"), Value(L""));
+    EXPECT_EQ(Shown(L"cboTime").spec.text, L"");
 
     EXPECT_EQ(ErrorOf([&] { cbo->Put(L"ListIndex", Value(9)); }), 380);
     EXPECT_EQ(ErrorOf([&] { cbo->Get(L"ItemData", {Value(9)}); }), 381);
@@ -380,6 +396,30 @@ TEST_F(FormRuntimeTest, KeysAsADialogTakesThem) {
     Window().Keys(L"A b");
     EXPECT_EQ(C(L"txtName")->Get(L"Text"), Value(L"Ab"));
     EXPECT_EQ(ErrorOf([&] { Window().Keys(L"F13"); }), err::InvalidCall);
+
+    // KeyDown reaches the focused control first, its KeyCode by reference.
+    Listen({L"txtName"});
+    events.clear();
+    Window().Keys(L"Shift+Tab");
+    EXPECT_EQ(events.front(), L"txtName.KeyDown(9,1)");
+}
+
+TEST_F(FormRuntimeTest, TheSimulatedUserCantReachWhatIsHiddenOrDisabled) {
+    EXPECT_EQ(ErrorOf([&] {
+                  form->Load();
+                  Window().Type(L"txtName", L"x");
+              }),
+              err::InvalidCall);  // the window isn't shown yet
+    form->Show();
+    C(L"chkFlag")->Put(L"Enabled", Value(false));
+    EXPECT_EQ(ErrorOf([&] { Window().Type(L"txtHidden", L"x"); }), err::InvalidCall);
+    EXPECT_EQ(ErrorOf([&] { Window().Click(L"chkFlag"); }), err::InvalidCall);
+    EXPECT_EQ(ErrorOf([&] { Window().Type(L"chkFlag", L"x"); }), err::InvalidCall);
+    EXPECT_EQ(ErrorOf([&] { Window().Click(L"nothing"); }), err::InvalidCall);
+    EXPECT_EQ(ErrorOf([&] { Window().Pick(L"cboTime", 0); }), err::InvalidCall);  // an empty list
+    EXPECT_FALSE(Shown(L"cboTime").droppedDown);
+    EXPECT_EQ(C(L"chkFlag")->Get(L"Value"), Value(0));
+    EXPECT_EQ(C(L"txtHidden")->Get(L"Text"), Value(L""));
 }
 
 TEST_F(FormRuntimeTest, LibraryControlsForwardTheirMembersAndEvents) {
