@@ -299,6 +299,15 @@ TEST_P(StartEndTest, DoneReleasesTheControlsAndTheirEvents) {
     EXPECT_EQ(startTime->events.SinkCount(), 0u);
 }
 
+TEST_P(LocaleTest, NegativeDurationAtInitIsAsserted) {
+    auto date = std::make_shared<TwinDatePicker>(), date2 = std::make_shared<TwinDatePicker>();
+    auto box = std::make_shared<TwinComboBox>(), box2 = std::make_shared<TwinComboBox>();
+    auto editor = CStartEndControls::Create();
+    editor->Init(date, box, date2, box2, At(2026, 12, 8, 0, 15), -30);
+    EXPECT_EQ(Errors(), std::vector<std::wstring>{L"CTimeCombobox.Init|0|ASSERT FAILED - 0"});
+    EXPECT_EQ(date2->value, At(2026, 12, 7)) << "the end still follows from start and duration";
+}
+
 TEST_P(LocaleTest, DurationTexts) {
     const bool english = lang.locale == std::wstring(L"en-US");
     EXPECT_EQ(CStartEndControls::DurationText(30), english ? L"0.5 hours" : L"0,5 Stunden");
