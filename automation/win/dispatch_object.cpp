@@ -296,12 +296,43 @@ Value DispatchObject::InvokeId(DISPID id, CallKind kind, Args& args) {
     Variant result;
     ExcepInfo excep;
     UINT argErr = 0;
-    const HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, FlagsOf(kind), &params,
-                                        put ? nullptr : result.Ptr(), &excep, &argErr);
+    HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, FlagsOf(kind), &params,
+                                  put ? nullptr : result.Ptr(), &excep, &argErr);
+
+    // Wine's type-library Invoke takes no Variant reference for a typed output (int*, long*):
+    // the call goes once more with each Long by reference as a Long reference, as a Long
+    // variable is passed. The refusal comes before the member runs, so it runs once.
+    std::vector<LONG> longs;
+    std::vector<bool> asLong(byRef, false);
+    ExcepInfo again;
+    EXCEPINFO* failure = &excep;
+    if (hr == DISP_E_TYPEMISMATCH) {
+        longs.resize(byRef);
+        bool any = false;
+        for (std::size_t i = 0; i < byRef; ++i) {
+            if (args[i].type() != VarType::Integer) continue;
+            longs[i] = args[i].AsInt();
+            VARIANT& arg = passed[n - 1 - i];
+            VariantInit(&arg);
+            arg.vt = VT_I4 | VT_BYREF;
+            arg.plVal = &longs[i];
+            asLong[i] = any = true;
+        }
+        if (any) {
+            argErr = 0;
+            hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, FlagsOf(kind), &params,
+                                  put ? nullptr : result.Ptr(), &again, &argErr);
+            failure = &again;
+        }
+    }
 
     // By-reference arguments come back also when the call failed, as a variable passed by
     // reference keeps what the callee wrote before it raised.
     for (std::size_t i = 0; i < byRef; ++i) {
+        if (asLong[i]) {
+            if (longs[i] != args[i].AsInt()) args[i] = Value(static_cast<std::int32_t>(longs[i]));
+            continue;
+        }
         if (args[i].IsMissing() || Untouched(before[i], values[i].Get())) continue;
         try {
             Value back = FromVariant(values[i].Get());
@@ -310,7 +341,7 @@ Value DispatchObject::InvokeId(DISPID id, CallKind kind, Args& args) {
             if (SUCCEEDED(hr)) throw;
         }
     }
-    if (FAILED(hr)) throw ErrorFromHResult(hr, &excep);
+    if (FAILED(hr)) throw ErrorFromHResult(hr, failure);
     return put ? Value() : FromVariant(result.Get());
 }
 

@@ -38,6 +38,12 @@ inline constexpr int kMonthCalMinHeight = 171;
 
 enum class ControlKind { MonthCal, DateTimePick, PriorityBar, EditBox };
 
+// Late bound: SysMonthCal32 Enabled, HWND, TabStop, Value, GetMinSize(width, height);
+// SysDateTimePick32 Enabled, HWND, TabStop, Value, UpDown, SetCustomFormat(format), SetAltFont(flag);
+// PriorityBar Enabled, HWND, Value, SetCaptions(high, normal, low); EditBox Enabled, Text.
+// ConnectEvents: "OnChange" (no arguments) from the calendar and the picker; the priority bar and
+// the edit box have no events and raise 459, as the real ones do through COM.
+//
 // The host's and the scenario driver's side of a twin. Get it from the object that CreateObject
 // returned with TwinOf(object).
 class ControlTwin {

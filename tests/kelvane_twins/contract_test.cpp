@@ -86,7 +86,7 @@ TEST_F(ContractTest, NewControlsHoldTheirInitialValuesAndTypeNames) {
 TEST_F(ContractTest, WithoutAWindowGetMinSizeAndSetCustomFormatFailAndValuesAreOnlyStored) {
     const ObjectPtr calendar = Make(ControlKind::MonthCal);
     Args size{Value(-5), Value(-5)};
-    EXPECT_EQ(kConversionFailed, ErrorOf([&] { driver_->GetMinSize(calendar, size); }));
+    EXPECT_EQ(kConversionFailed, ErrorOf([&] { calendar->Invoke(L"GetMinSize", CallKind::Method, size); }));
     EXPECT_EQ(Value(-5), size[0]);  // the outputs stay unset
     EXPECT_EQ(Value(-5), size[1]);
 
@@ -215,12 +215,12 @@ TEST_F(ContractTest, GetMinSizeAnswersTheCalendarsMetricWhateverItsWindow) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         const ObjectPtr calendar = Active(ControlKind::MonthCal, width, height);
         Args size{Value(0), Value(0)};
-        driver_->GetMinSize(calendar, size);
+        calendar->Invoke(L"GetMinSize", CallKind::Method, size);
         EXPECT_EQ(Value(kMonthCalMinWidth), size[0]);
         EXPECT_EQ(Value(kMonthCalMinHeight), size[1]);
         driver_->Detach(calendar);
         Args after{Value(-5), Value(-5)};
-        EXPECT_EQ(kConversionFailed, ErrorOf([&] { driver_->GetMinSize(calendar, after); }));
+        EXPECT_EQ(kConversionFailed, ErrorOf([&] { calendar->Invoke(L"GetMinSize", CallKind::Method, after); }));
         EXPECT_EQ(Value(-5), after[0]);
     }
 }

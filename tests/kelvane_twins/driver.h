@@ -18,10 +18,6 @@ public:
     // In-place activation with a window of this size in pixels; deactivation.
     virtual void Attach(const ObjectPtr& control, int width, int height) = 0;
     virtual void Detach(const ObjectPtr& control) = 0;
-    // GetMinSize(width, height) with the outputs in size. Late bound on the twins; on the real
-    // calendar through ISysMonthCal32 (Wine's IDispatch refuses Variant references for its int
-    // outputs: real_quirks_test.cpp), a failure raised as the HRESULT's run-time error.
-    virtual void GetMinSize(const ObjectPtr& calendar, Args& size) = 0;
     // The user clicks a day of the month the calendar shows; false when it shows no such day.
     virtual bool ClickDay(const ObjectPtr& calendar, int day) = 0;
     // The user steps the picker's first field (the month) up with the keyboard.

@@ -7,7 +7,6 @@
 
 #include <vector>
 
-#include "automation/win/error_mapping.h"
 #include "automation/win/variant.h"
 #include "tests/controls/container.h"
 #include "tests/controls/kelvane_testing.h"
@@ -55,14 +54,6 @@ public:
     }
     void Detach(const ObjectPtr& control) override { SiteOf(control)->Deactivate(); }
 
-    void GetMinSize(const ObjectPtr& calendar, Args& size) override {
-        olectl::ComPtr<ISysMonthCal32> dual = SiteOf(calendar)->Control<ISysMonthCal32>();
-        int width = 0, height = 0;
-        const HRESULT hr = dual->GetMinSize(&width, &height);
-        if (FAILED(hr)) throw win::ErrorFromHResult(hr);
-        size.at(0) = Value(width);
-        size.at(1) = Value(height);
-    }
     bool ClickDay(const ObjectPtr& calendar, int day) override {
         HWND child = SiteOf(calendar)->ChildWindow();
         if (!child) return false;

@@ -1,6 +1,6 @@
-// What the real calendar does under Wine that the twins do not copy, kept here so that a change of
-// Wine or of the control shows: a late-bound GetMinSize with Variant references is refused (13),
-// whatever they hold; with Long references it answers.
+// The real calendar's GetMinSize late bound under Wine: its IDispatch refuses Variant references
+// for the int outputs whatever they hold, and takes Long references; Object::Invoke passes Variant
+// references and, refused, Long references, so the add-in's call answers as on Windows.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -46,12 +46,18 @@ TEST_F(RealCalendarTest, LateBoundGetMinSizeTakesLongReferencesButNotVariantOnes
     {
         const ObjectPtr calendar = win::ObjectFromDispatch(site_->Control<IDispatch>().Get());
         Args size{Value(0), Value(0)};
+        calendar->Invoke(L"GetMinSize", CallKind::Get, size);
+        EXPECT_EQ(Value(kMonthCalMinWidth), size[0]);
+        EXPECT_EQ(Value(kMonthCalMinHeight), size[1]);
+        // The other arguments of such a call keep their kind: a Double is refused as before.
+        Args mixed{Value(1.5), Value(0)};
         try {
-            calendar->Invoke(L"GetMinSize", CallKind::Method, size);
-            ADD_FAILURE() << "Variant references were taken";
+            calendar->Invoke(L"GetMinSize", CallKind::Method, mixed);
+            ADD_FAILURE() << "a Double reference was taken";
         } catch (const RuntimeError& e) {
             EXPECT_EQ(err::TypeMismatch, e.number());
         }
+        EXPECT_EQ(Value(1.5), mixed[0]);
     }
     LONG w = 0, h = 0;
     VARIANT args[2];

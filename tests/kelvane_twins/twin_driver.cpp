@@ -32,9 +32,6 @@ public:
         TwinOf(control)->AttachWindow(width, height);
     }
     void Detach(const ObjectPtr& control) override { TwinOf(control)->DetachWindow(); }
-    void GetMinSize(const ObjectPtr& calendar, Args& size) override {
-        calendar->Invoke(L"GetMinSize", CallKind::Method, size);
-    }
     bool ClickDay(const ObjectPtr& calendar, int day) override {
         auto* twin = TwinAs<MonthCalTwin>(calendar);
         DateParts shown = SplitDate(twin->Selected());
