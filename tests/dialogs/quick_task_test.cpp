@@ -2,8 +2,11 @@
 // what the Create and Edit buttons make, the mail moved or deleted, the remembered choices.
 #include "tests/dialogs/quick_dialogs_fixture.h"
 
+#include <map>
 #include <optional>
+#include <utility>
 
+#include "addin/dialogs/frmQuickTask.h"
 #include "addin/forms/quick_designs.h"
 
 namespace brisko::testing {
@@ -206,34 +209,50 @@ TEST_F(QuickDialogsTest, AMailMovedIntoDeletedItemsWhileTheDialogWasOpenIsNotDel
 
 TEST_F(QuickDialogsTest, TheCalendarTakesItsMinimumSizeAndTheDialogGrowsWithIt) {
     Connect();
-    const auto& design = forms::QuickTaskDesign();
-    auto designed = [&](const wchar_t* name, std::optional<int> index = std::nullopt) {
-        for (const auto& c : design.controls) {
-            if (c.name == name && c.index == index) return c;
-        }
-        ADD_FAILURE() << ToUtf8(name);
-        return forms::ControlDesign{};
+    // A calendar drawn narrower and lower than the control needs (as a language file may move it).
+    const auto form = frmQuickTask::Create();
+    form->Control(L"mvDueDate")->Put(L"Width", 190 * 15);
+    form->Control(L"mvDueDate")->Put(L"Height", 150 * 15);
+    auto before = [&](const wchar_t* name, const wchar_t* property, std::optional<int> index = std::nullopt) {
+        return form->Control(name, index)->Property(property).AsInt();
     };
+    const int formWidth = form->Property(L"Width").AsInt();
+    std::map<std::wstring, int> was;
+    const std::vector<std::pair<const wchar_t*, const wchar_t*>> moved{
+        {L"barPriority", L"Left"}, {L"btnCreateTask", L"Left"}, {L"btnEditTask", L"Left"},
+        {L"btnCancel", L"Left"},   {L"txtSubject", L"Width"},   {L"btnHelp", L"Left"}, {L"Label3", L"Left"}};
+    for (const auto& [name, property] : moved) was[std::wstring(name) + property] = before(name, property);
+    const int lblPriority0 = before(L"lblPriority", L"Left", 0);
+    const int lblPriority2 = before(L"lblPriority", L"Left", 2);
+    const int line0 = before(L"Line1", L"X2", 0);
+    const int line1 = before(L"Line1", L"X2", 1);
+    const int calendarTop = before(L"mvDueDate", L"Top");
+    form->Load();
+
+    const int delta = (kelvane::kMonthCalMinWidth - 190) * 15;
+    EXPECT_EQ(before(L"mvDueDate", L"Width"), kelvane::kMonthCalMinWidth * 15);
+    EXPECT_EQ(before(L"mvDueDate", L"Height"), kelvane::kMonthCalMinHeight * 15);
+    EXPECT_EQ(before(L"mvDueDate", L"Top"), calendarTop);
+    EXPECT_EQ(form->Property(L"Width").AsInt(), formWidth + delta);
+    for (const auto& [name, property] : moved) {
+        // Help and the priority's label stay; the rest moves or grows by the calendar's growth.
+        const bool stays = std::wstring(name) == L"btnHelp" || std::wstring(name) == L"Label3";
+        EXPECT_EQ(before(name, property), was[std::wstring(name) + property] + (stays ? 0 : delta)) << ToUtf8(name);
+    }
+    EXPECT_EQ(before(L"lblPriority", L"Left", 0), lblPriority0 + delta);
+    EXPECT_EQ(before(L"lblPriority", L"Left", 2), lblPriority2);  // as the rule names only (0) and (1)
+    EXPECT_EQ(before(L"Line1", L"X2", 0), line0 + delta);
+    EXPECT_EQ(before(L"Line1", L"X2", 1), line1 + delta);
+    form->Unload();
+}
+
+TEST_F(QuickDialogsTest, TheDesignedCalendarNeedsNoGrowth) {
+    Connect();
+    const auto& design = forms::QuickTaskDesign();
     Task(Mail(1));
     const auto form = std::dynamic_pointer_cast<forms::CForm>(FindQuickTaskForm(Mail(1)->EntryID(), mb.inbox->StoreID()));
     ASSERT_TRUE(form);
-    auto prop = [&](const wchar_t* name, const wchar_t* property, std::optional<int> index = std::nullopt) {
-        return form->Control(name, index)->Property(property).AsInt();
-    };
-    const int delta = (kelvane::kMonthCalMinWidth - designed(L"mvDueDate").width / 15) * 15;
-    ASSERT_GT(delta, 0);
-    EXPECT_EQ(prop(L"mvDueDate", L"Width"), kelvane::kMonthCalMinWidth * 15);
-    EXPECT_EQ(prop(L"mvDueDate", L"Height"), kelvane::kMonthCalMinHeight * 15);
-    EXPECT_EQ(form->Property(L"Width").AsInt(), design.width + delta);
-    EXPECT_EQ(prop(L"txtSubject", L"Width"), designed(L"txtSubject").width + delta);
-    for (const wchar_t* name : {L"barPriority", L"btnCreateTask", L"btnEditTask", L"btnCancel"}) {
-        EXPECT_EQ(prop(name, L"Left"), designed(name).left + delta) << ToUtf8(name);
-    }
-    EXPECT_EQ(prop(L"lblPriority", L"Left", 1), designed(L"lblPriority", 1).left + delta);
-    EXPECT_EQ(prop(L"Line1", L"X2", 0), designed(L"Line1", 0).width + delta);  // a line's X2
-    // What stays: the labels at the left, Help, the calendar's place.
-    EXPECT_EQ(prop(L"btnHelp", L"Left"), designed(L"btnHelp").left);
-    EXPECT_EQ(prop(L"mvDueDate", L"Left"), designed(L"mvDueDate").left);
+    EXPECT_EQ(form->Property(L"Width").AsInt(), design.width);
 }
 
 TEST_F(QuickDialogsTest, ARememberedFolderThatIsGone) {
