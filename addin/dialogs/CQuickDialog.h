@@ -46,7 +46,6 @@ public:
         const wchar_t* createButton;  // button 1
         const wchar_t* editButton;    // button 2
         const wchar_t* clickName;     // "btnTask_Click"
-        const wchar_t* validName;     // "IsValidDate"
         const wchar_t* helpTopic;
     };
 

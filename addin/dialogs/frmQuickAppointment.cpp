@@ -21,7 +21,6 @@ const CQuickDialog::Names kNames{/*form*/ L"frmQuickAppointment",
                                  /*createButton*/ L"btnCreateAppointment",
                                  /*editButton*/ L"btnEditAppointment",
                                  /*clickName*/ L"btnAppointment_Click",
-                                 /*validName*/ L"IsValidData",
                                  /*helpTopic*/ L"Create_Appointment_Item_from_E-mail_Message.htm"};
 
 constexpr std::int32_t kDefaultCalendar = 9;

@@ -17,7 +17,6 @@ const CQuickDialog::Names kNames{/*form*/ L"frmQuickTask",
                                  /*createButton*/ L"btnCreateTask",
                                  /*editButton*/ L"btnEditTask",
                                  /*clickName*/ L"btnTask_Click",
-                                 /*validName*/ L"IsValidDate",
                                  /*helpTopic*/ L"Create_Task_Item_from_E-mail_Message.htm"};
 
 }  // namespace
