@@ -1,12 +1,15 @@
 #include "addin/dialogs/mForms.h"
 
 #include "addin/commands/CPopupMenu.h"
+#include "addin/dialogs/frmQuickAppointment.h"
+#include "addin/dialogs/frmQuickTask.h"
 #include "addin/dialogs/msgbox.h"
 #include "addin/folders/CRecentFolders.h"
 #include "addin/folders/mMain.h"
 #include "addin/host/error_discipline.h"
 #include "addin/host/globals.h"
 #include "automation/error.h"
+#include "automation/text.h"
 
 namespace brisko {
 
@@ -118,6 +121,73 @@ std::shared_ptr<CRecentFolder> ShowRecentFoldersMenu(std::uintptr_t hWndOwner,
         LogError(L"mForms.ShowRecentFoldersMenu", 0, L"Unknown cmd", std::to_wstring(cmd));
         return nullptr;
     });
+}
+
+}  // namespace brisko
+
+namespace brisko {
+
+namespace {
+
+ObjectPtr FindQuickForm(const wchar_t* formName, const wchar_t* procedure, const std::wstring& sEntryID,
+                        const std::wstring& sStoreID) {
+    return Trapped(procedure, [&]() -> ObjectPtr {
+        auto& forms = Forms();
+        for (std::size_t i = 0; i < forms.Count(); ++i) {
+            const auto form = forms.Item(i);
+            if (!form || !EqualsNoCase(form->FormName(), formName)) continue;
+            const ObjectPtr object = form->FormObject();
+            if (GetOf(object, L"MailEntryID").AsString() == sEntryID &&
+                GetOf(object, L"MailStoreID").AsString() == sStoreID) {
+                return object;
+            }
+        }
+        return nullptr;
+    });
+}
+
+template <class Dialog>
+void ShowQuickForm(const wchar_t* procedure, const ObjectPtr& oMail, bool bTopmost,
+                   ObjectPtr (*find)(const std::wstring&, const std::wstring&)) {
+    Resuming([&](ResumeNext& next) {
+        std::wstring entryID, storeID;
+        next([&] { entryID = GetOf(oMail, L"EntryID").AsString(); });
+        next([&] { storeID = GetOf(ObjectOf(oMail, L"Parent"), L"StoreID").AsString(); });
+        const ObjectPtr open = find(entryID, storeID);
+        if (const auto form = std::dynamic_pointer_cast<forms::CForm>(open)) {
+            next([&] { form->Activate(); });
+            return;
+        }
+        std::shared_ptr<Dialog> dialog;
+        next([&] { dialog = Dialog::Create(); });
+        if (!dialog) return;
+        if (!next([&] { dialog->Load(); }) || !dialog->Loaded()) {
+            // A dialog without its window can't be shown; the user's command ends here.
+            LogError(procedure);
+            return;
+        }
+        next([&] { dialog->Init(oMail, bTopmost); });
+        next([&] { dialog->ClearOwner(); });
+        next([&] { dialog->Show(); });
+    });
+}
+
+}  // namespace
+
+ObjectPtr FindQuickTaskForm(const std::wstring& sEntryID, const std::wstring& sStoreID) {
+    return FindQuickForm(L"frmQuickTask", L"mForms.FindQuickTaskForm", sEntryID, sStoreID);
+}
+
+ObjectPtr FindQuickAppointmentForm(const std::wstring& sEntryID, const std::wstring& sStoreID) {
+    return FindQuickForm(L"frmQuickAppointment", L"mForms.FindQuickAppointmentForm", sEntryID, sStoreID);
+}
+
+void ShowQuickTask(const ObjectPtr& oMail, bool bTopmost) {
+    ShowQuickForm<frmQuickTask>(L"mForms.ShowQuickTask", oMail, bTopmost, &FindQuickTaskForm);
+}
+
+void ShowQuickAppointment(const ObjectPtr& oMail, bool bTopmost) {
+    ShowQuickForm<frmQuickAppointment>(L"mForms.ShowQuickAppointment", oMail, bTopmost, &FindQuickAppointmentForm);
 }
 
 }  // namespace brisko

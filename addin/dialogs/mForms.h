@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "addin/host/services.h"
 #include "automation/object.h"
@@ -32,5 +33,14 @@ bool IsSupportedFolder(const ObjectPtr& oFolder, std::int32_t nType, const Objec
 std::shared_ptr<CRecentFolder> ShowRecentFoldersMenu(std::uintptr_t hWndOwner,
                                                      const std::shared_ptr<IRecentFolders>& oList,
                                                      std::int32_t nType, const ObjectPtr& oCurrentFolder);
+
+// Opens the quick task (appointment) dialog for the mail, or activates the one already open for
+// it. bTopmost makes a new dialog topmost. Errors are ignored step by step.
+void ShowQuickTask(const ObjectPtr& oMail, bool bTopmost);
+void ShowQuickAppointment(const ObjectPtr& oMail, bool bTopmost);
+
+// The open dialog of that kind whose MailEntryID and MailStoreID equal the ids, or nothing.
+ObjectPtr FindQuickTaskForm(const std::wstring& sEntryID, const std::wstring& sStoreID);
+ObjectPtr FindQuickAppointmentForm(const std::wstring& sEntryID, const std::wstring& sStoreID);
 
 }  // namespace brisko

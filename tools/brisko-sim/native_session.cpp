@@ -1,7 +1,10 @@
 #include "tools/brisko-sim/native_session.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <ostream>
 
+#include "addin/dialogs/CQuickDialog.h"
 #include "addin/dialogs/mForms.h"
 #include "addin/folders/CRecentFolders.h"
 #include "addin/host/COptions.h"
@@ -10,6 +13,7 @@
 #include "addin/host/services.h"
 #include "automation/text.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/link_label.h"
 #include "platform/ui.h"
 #include "simhost/sim_object.h"
 #include "controls/sim/sim_registration.h"
@@ -39,6 +43,7 @@ public:
         redemption::RegisterClasses(platform_.objects);
         kelvane::RegisterClasses(platform_.objects);
         platform_.Install();
+        CQuickDialog::ResetInstanceCounter();
     }
     ~NativeSession() override {
         connect_.reset();
@@ -204,7 +209,108 @@ public:
         return false;
     }
 
+    bool DialogCommand(const std::vector<std::wstring>& w, const ObjectPtr& item, std::ostream& out) override {
+        const std::wstring& cmd = w[0];
+        if (EqualsNoCase(cmd, L"show")) {
+            std::vector<std::uintptr_t> before;
+            for (const auto* window : platform_.formWindows.live()) before.push_back(window->Handle());
+            const bool topmost = w.size() == 5;
+            if (EqualsNoCase(w[1], L"task")) ShowQuickTask(item, topmost);
+            else ShowQuickAppointment(item, topmost);
+            bool opened = false;
+            for (const auto* window : platform_.formWindows.live()) {
+                if (std::find(before.begin(), before.end(), window->Handle()) != before.end()) continue;
+                dialogs_.push_back(window->Handle());
+                out << "  D" << dialogs_.size() << " opens\n";
+                opened = true;
+            }
+            if (!opened) {
+                for (std::size_t i = 0; i < dialogs_.size(); ++i) {
+                    const auto* window = platform_.formWindows.ByHandle(dialogs_[i]);
+                    if (window && window->active()) out << "  D" << i + 1 << " is active\n";
+                }
+            }
+            return true;
+        }
+        sim::SimFormWindow& d = Dialog(w.at(1));
+        try {
+            if (EqualsNoCase(cmd, L"type")) {
+                ExpectCount(w, 4, L"type <dialog> <control> <text>");
+                d.Type(w[2], w[3]);
+            } else if (EqualsNoCase(cmd, L"check")) {
+                ExpectCount(w, 4, L"check <dialog> <control> on|off");
+                if (!EqualsNoCase(w[3], L"on") && !EqualsNoCase(w[3], L"off")) Fail(L"usage: check <dialog> <control> on|off");
+                d.Check(w[2], EqualsNoCase(w[3], L"on"));
+            } else if (EqualsNoCase(cmd, L"click")) {
+                if (w.size() != 3 && !(w.size() == 4 && EqualsNoCase(w[3], L"right"))) {
+                    Fail(L"usage: click <dialog> <control> [right]");
+                }
+                d.Click(w[2], w.size() == 4 ? kLinkButtonRight : kLinkButtonLeft);
+            } else if (EqualsNoCase(cmd, L"date")) {
+                ExpectCount(w, 4, L"date <dialog> <control> <yyyy-mm-dd>");
+                d.PickDate(w[2], ParseDay(w[3]));
+            } else if (EqualsNoCase(cmd, L"priority")) {
+                ExpectCount(w, 3, L"priority <dialog> low|normal|high");
+                int priority = 0;
+                if (EqualsNoCase(w[2], L"low")) priority = 0;
+                else if (EqualsNoCase(w[2], L"normal")) priority = 1;
+                else if (EqualsNoCase(w[2], L"high")) priority = 2;
+                else Fail(L"usage: priority <dialog> low|normal|high");
+                d.ChoosePriority(L"barPriority", priority);
+            } else if (EqualsNoCase(cmd, L"dropdown")) {
+                ExpectCount(w, 3, L"dropdown <dialog> <control>");
+                d.DropDown(w[2]);
+            } else if (EqualsNoCase(cmd, L"key")) {
+                if (w.size() < 3) Fail(L"usage: key <dialog> <keys>   (Enter, Esc, Tab, Shift+Tab, Alt+<letter>, Space)");
+                std::wstring keys;
+                for (std::size_t i = 2; i < w.size(); ++i) keys += (i > 2 ? L" " : L"") + w[i];
+                d.Keys(keys);
+            } else if (EqualsNoCase(cmd, L"close")) {
+                ExpectCount(w, 2, L"close <dialog>");
+                d.Close();
+            } else {
+                return false;
+            }
+        } catch (const RuntimeError& e) {
+            Fail(cmd + L" " + w[1] + L": " + e.description());
+        }
+        return true;
+    }
+
+    bool DialogListing(const std::wstring& dialog, std::wstring& text) override {
+        text = Dialog(dialog).Listing();
+        if (!text.empty() && text.back() != L'\n') text += L'\n';
+        return true;
+    }
+
+    bool SetLocalNow(int year, int month, int day, int hour, int minute) override {
+        platform_.clock.now = {year, month, day, hour, minute, 0};
+        return true;
+    }
+    bool SetUserLocale(const std::wstring& name) override {
+        if (!platform_.locale.SetLocale(name)) Fail(L"the locales are en-US and de-DE");
+        return true;
+    }
+
 private:
+    sim::SimFormWindow& Dialog(const std::wstring& name) {
+        if (name.size() < 2 || (name[0] != L'D' && name[0] != L'd')) Fail(L"dialogs are D1, D2, ... in order of opening");
+        const auto n = ParseNumber(name.substr(1), L"dialog");
+        if (n < 1 || static_cast<std::size_t>(n) > dialogs_.size()) Fail(L"no dialog \"" + name + L"\"");
+        auto* window = platform_.formWindows.ByHandle(dialogs_[static_cast<std::size_t>(n - 1)]);
+        if (!window || window->destroyed()) Fail(L"\"" + name + L"\" is closed");
+        return *window;
+    }
+    static Date ParseDay(const std::wstring& text) {
+        int y = 0, m = 0, d = 0;
+        if (std::swscanf(text.c_str(), L"%d-%d-%d", &y, &m, &d) != 3) Fail(L"a date is yyyy-mm-dd: \"" + text + L"\"");
+        try {
+            return MakeDate({y, m, d, 0, 0, 0});
+        } catch (const RuntimeError&) {
+            Fail(L"no such date: \"" + text + L"\"");
+        }
+    }
+
     void Torvik(const std::vector<std::wstring>& w) {
         if (w.size() < 2) Fail(L"usage: torvik missing | present | result <export> <n> | raise <export> <n>");
         const auto& what = w[1];
@@ -312,6 +418,7 @@ private:
     sim::SimPlatform platform_;
     std::shared_ptr<brisko::Connect> connect_;
     std::vector<LogEntry> log_;
+    std::vector<std::uintptr_t> dialogs_;  // D1, D2, ...: the windows' handles
 };
 
 }  // namespace

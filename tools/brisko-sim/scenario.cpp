@@ -1,5 +1,6 @@
 #include "tools/brisko-sim/scenario.h"
 
+#include <cwchar>
 #include <cwctype>
 #include <istream>
 #include <ostream>
@@ -128,6 +129,54 @@ std::wstring FormatRecord(const LogEntry& r) {
         s += L":" + std::to_wstring(r.detail);
     }
     return s + L"] " + OneLine(r.procedure) + L": " + OneLine(r.message);
+}
+
+// D1, D2, ...: a quick dialog's name in a scenario.
+bool IsDialogName(const std::vector<std::wstring>& w) {
+    return w.size() >= 2 && w[1].size() >= 2 && (w[1][0] == L'D' || w[1][0] == L'd') &&
+           std::iswdigit(static_cast<wint_t>(w[1][1]));
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + OneLine(text) + L"\""; }
+
+// The saved items of a folder as the host holds them: kind and subject, then one line a field.
+std::wstring ItemsListing(const sim::SimFolder* folder) {
+    std::wstring out;
+    int n = 0;
+    for (const auto* item : folder->Contents()) {
+        const int type = item->ItemType();
+        const wchar_t* kind = type == sim::ol::TaskItem          ? L"task"
+                              : type == sim::ol::AppointmentItem ? L"appointment"
+                              : type == sim::ol::PostItem        ? L"post"
+                              : type == sim::ol::MailItem        ? L"mail"
+                                                                 : L"item";
+        out += std::to_wstring(++n) + L" " + kind + L" " + Quoted(item->Prop(L"Subject").AsString()) + L"\n";
+        auto field = [&](const wchar_t* name, const std::wstring& text) { out += L"  " + std::wstring(name) + L": " + text + L"\n"; };
+        if (type == sim::ol::TaskItem) field(L"due", FormatDate(item->Prop(L"DueDate").AsDate()));
+        if (type == sim::ol::AppointmentItem) {
+            field(L"start", FormatDate(item->Prop(L"Start").AsDate()));
+            field(L"end", FormatDate(item->Prop(L"End").AsDate()));
+            if (item->Prop(L"AllDayEvent").AsBool()) field(L"all day", L"yes");
+            const std::wstring location = item->Prop(L"Location").AsString();
+            if (!location.empty()) field(L"location", Quoted(location));
+        }
+        if (type != sim::ol::AppointmentItem && item->Prop(L"ReminderSet").AsBool()) {
+            field(L"reminder", FormatDate(item->Prop(L"ReminderTime").AsDate()));
+        }
+        const std::int32_t importance = item->Prop(L"Importance").AsInt();
+        field(L"importance", importance == 0 ? L"low" : importance == 2 ? L"high" : L"normal");
+        const std::wstring categories = item->Prop(L"Categories").AsString();
+        if (!categories.empty()) field(L"categories", Quoted(categories));
+        const std::wstring body = item->Prop(L"Body").AsString();
+        if (!body.empty()) field(L"body", Quoted(body));
+        for (const auto* attachment : item->AttachmentList()) {
+            std::wstring text = Quoted(attachment->DisplayName());
+            if (const auto* source = attachment->Source()) text += L" (the item " + Quoted(source->Prop(L"Subject").AsString()) + L")";
+            field(L"attachment", text);
+        }
+    }
+    if (n == 0) out = L"(no items)\n";
+    return out;
 }
 
 }  // namespace
@@ -360,6 +409,46 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         } else {
             Fail(L"usage: open explorer <folder> | open inspector <folder> <item number>");
         }
+    } else if (is(L"show")) {
+        if ((w.size() != 4 && w.size() != 5) || (!EqualsNoCase(w[1], L"task") && !EqualsNoCase(w[1], L"appointment")) ||
+            (w.size() == 5 && !EqualsNoCase(w[4], L"topmost"))) {
+            Fail(L"usage: show task|appointment <folder> <item number> [topmost]");
+        }
+        auto* f = Folder(w[2]);
+        const auto n = ParseNumber(w[3], L"show");
+        if (n < 1 || static_cast<std::size_t>(n) > f->Contents().size()) Fail(L"show: the folder has no item " + w[3]);
+        if (!session_->DialogCommand(w, f->Contents()[static_cast<std::size_t>(n - 1)]->Ref(), out_)) {
+            Fail(L"the dialog commands need brisko-sim for now");
+        }
+    } else if (is(L"type") || is(L"check") || is(L"click") || is(L"date") || is(L"priority") || is(L"dropdown") ||
+               is(L"key") || (is(L"close") && IsDialogName(w))) {
+        if (w.size() < 2) Fail(L"\"" + cmd + L"\" needs a dialog (D1, D2, ...)");
+        if (!session_->DialogCommand(w, nullptr, out_)) Fail(L"the dialog commands need brisko-sim for now");
+    } else if (is(L"clock")) {
+        std::wstring text;
+        for (std::size_t i = 1; i < w.size(); ++i) text += (i > 1 ? L" " : L"") + w[i];
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+        if (std::swscanf(text.c_str(), L"%d-%d-%d %d:%d", &y, &mo, &d, &h, &mi) != 5) {
+            Fail(L"usage: clock <yyyy-mm-dd hh:mm>");
+        }
+        try {
+            host_->SetNow(MakeDate({y, mo, d, h, mi, 0}));
+        } catch (const RuntimeError&) {
+            Fail(L"clock: no such time \"" + text + L"\"");
+        }
+        // Through COM the add-in reads the system's clock.
+        session_->SetLocalNow(y, mo, d, h, mi);
+    } else if (is(L"locale")) {
+        ExpectCount(w, 2, L"locale en-US|de-DE");
+        if (!EqualsNoCase(w[1], L"en-US") && !EqualsNoCase(w[1], L"de-DE")) Fail(L"usage: locale en-US|de-DE");
+        // Through COM the add-in reads the system's locale.
+        session_->SetUserLocale(w[1]);
+    } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"dialog")) {
+        std::wstring listing;
+        if (!session_->DialogListing(w[2], listing)) Fail(L"the dialog commands need brisko-sim for now");
+        PrintIndented(listing);
+    } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"items")) {
+        PrintIndented(ItemsListing(Folder(w[2])));
     } else if (is(L"activate") || is(L"deactivate") || is(L"close")) {
         ExpectCount(w, 2, L"activate|deactivate|close <window>");
         auto& win = WindowNamed(w[1]);
@@ -557,6 +646,14 @@ std::vector<std::wstring> ScenarioRunner::LogLines() {
     return lines;
 }
 
+void ScenarioRunner::PrintIndented(const std::wstring& text) {
+    std::size_t at = 0;
+    for (auto nl = text.find(L'\n'); nl != std::wstring::npos; nl = text.find(L'\n', at)) {
+        out_ << "  " << Narrow(text.substr(at, nl - at)) << "\n";
+        at = nl + 1;
+    }
+}
+
 void ScenarioRunner::PrintNewLog() {
     const auto& log = session_->Log();
     for (; printedLog_ < log.size(); ++printedLog_) out_ << "  " << Narrow(FormatRecord(log[printedLog_])) << "\n";
@@ -618,6 +715,16 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         if (w.size() != 4) Fail(L"usage: expect recent move|calendars <<   (the listing, then a line \".\")");
         if (!session_->InProcessListing({w[1], w[2]}, actual)) {
             Fail(L"\"expect recent\" reaches into the add-in's process: brisko-sim only");
+        }
+        held = actual == w[3];
+        rest = w[2];
+        if (!held) actual = L"\n" + actual;
+    } else if (EqualsNoCase(what, L"dialog") || EqualsNoCase(what, L"items")) {
+        if (w.size() != 4) Fail(L"usage: expect dialog <dialog> <<  |  expect items <folder> <<   (the listing, then a line \".\")");
+        if (EqualsNoCase(what, L"items")) {
+            actual = ItemsListing(Folder(w[2]));
+        } else if (!session_->DialogListing(w[2], actual)) {
+            Fail(L"the dialog commands need brisko-sim for now");
         }
         held = actual == w[3];
         rest = w[2];

@@ -48,6 +48,8 @@ private:
     sim::SimExplorer* ExplorerNamed(const std::wstring& name);
     std::wstring NameWindow(sim::SimObject* window, bool explorer);
     void PrintNewLog();
+    // Each line of the text indented by two blanks.
+    void PrintIndented(const std::wstring& text);
     void PrintLog(bool errorsOnly);
     void PrintState();
     void Expect(const std::vector<std::wstring>& words);

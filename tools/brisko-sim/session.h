@@ -71,6 +71,20 @@ public:
     // A listing of the add-in's own state for print and expect ("recent move", "recent calendars"),
     // one line each ending in a line feed; false when the session can't give it.
     virtual bool InProcessListing(const std::vector<std::wstring>& /*what*/, std::wstring& /*text*/) { return false; }
+
+    // The quick dialogs: "show" (item: the mail), "type", "check", "click", "date", "priority",
+    // "dropdown", "key", "close" on a dialog named D1, D2, ... in order of opening; false when
+    // the session can't drive them.
+    virtual bool DialogCommand(const std::vector<std::wstring>& /*words*/, const ObjectPtr& /*item*/,
+                               std::ostream& /*out*/) {
+        return false;
+    }
+    // A dialog as the user sees it, one line a control ending in a line feed; false as above.
+    virtual bool DialogListing(const std::wstring& /*dialog*/, std::wstring& /*text*/) { return false; }
+    // The local time and the user's locale the add-in sees; false when the session takes them
+    // from the system (through COM the add-in reads Wine's clock and locale).
+    virtual bool SetLocalNow(int /*year*/, int /*month*/, int /*day*/, int /*hour*/, int /*minute*/) { return false; }
+    virtual bool SetUserLocale(const std::wstring& /*name*/) { return false; }
 };
 
 }  // namespace brisko::tools
