@@ -131,5 +131,48 @@ TEST_F(QuickDialogsTest, AnEndBeforeTheStartIsRefusedWhenTheUserLeavesTheBox) {
     EXPECT_EQ(items[0]->Prop(L"End"), Value(At(2010, 5, 17, 15, 0)));
 }
 
+TEST_F(QuickDialogsTest, TheTimesAreCheckedFirstThenTheMoveFolderThenTheCalendar) {
+    Options().SetLastUsed_MailAction(1, 1);  // move, no folder yet
+    Connect();
+    auto& w = Appointment(Mail(1));
+    host.Vanish(mb.calendar);
+    w.Type(L"cboStartTime", L"abc");
+    platform.messageBoxes.ClearShown();
+    w.Click(L"btnCreateAppointment");
+    EXPECT_EQ(Messages(), Strings{LangText(L"LID_START_TIME_INVALID")});
+    EXPECT_EQ(host.PickFolderCalls(), 0);
+
+    // Times right: the move folder's picker comes next; cancelled, nothing more is asked.
+    w.Type(L"cboStartTime", L"2:30 PM");
+    platform.messageBoxes.ClearShown();
+    host.QueuePickFolderAnswer(nullptr);
+    w.Click(L"btnCreateAppointment");
+    EXPECT_EQ(host.PickFolderCalls(), 1);
+    EXPECT_TRUE(Messages().empty());
+
+    // A move folder: now the lost calendar is asked about.
+    host.QueuePickFolderAnswer(mb.invoices);
+    platform.messageBoxes.QueueAnswer(kIdNo);
+    w.Click(L"btnCreateAppointment");
+    ASSERT_EQ(platform.messageBoxes.shown().size(), 1u);
+    EXPECT_EQ(platform.messageBoxes.shown()[0].style, 52u);
+    EXPECT_EQ(platform.messageBoxes.shown()[0].text, LangTextWith(L"LID_MSGBOX_RFOLDER_NOT_FOUND", {mb.calendar->Path()}));
+    EXPECT_EQ(Shown(w, L"lnkCalendar"), L"<Not Selected>");
+    EXPECT_TRUE(Open(L"frmQuickAppointment"));
+    EXPECT_EQ(Mail(1)->Folder(), mb.inbox);
+
+    // Without its mail the appointment is still made in a picked calendar, and the calendar is
+    // remembered; the mail's options are not written.
+    host.Vanish(Mail(1));
+    host.QueuePickFolderAnswer(mb.archiveCalendar);
+    w.Click(L"btnCreateAppointment");
+    EXPECT_FALSE(Open(L"frmQuickAppointment"));
+    EXPECT_EQ(ItemsWith(mb.archiveCalendar, L"Newsletter May 2010").size(), 1u);
+    ASSERT_TRUE(g_oRecentCalendars->RecentItem());
+    EXPECT_EQ(g_oRecentCalendars->RecentItem()->EntryID, mb.archiveCalendar->EntryID());
+    EXPECT_EQ(Options().LastUsed_MailAction(1), 1);
+    EXPECT_EQ(Options().LastUsed_Button(1), 1);
+}
+
 }  // namespace
 }  // namespace brisko::testing

@@ -2,12 +2,14 @@
 // what the Create and Edit buttons make, the mail moved or deleted, the remembered choices.
 #include "tests/dialogs/quick_dialogs_fixture.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
 
 #include "addin/dialogs/frmQuickTask.h"
 #include "addin/forms/quick_designs.h"
+#include "automation/error.h"
 
 namespace brisko::testing {
 namespace {
@@ -31,6 +33,12 @@ TEST_F(QuickDialogsTest, DispatchKeepsOneDialogPerMailAndKindAndTagsCountAcrossK
     EXPECT_TRUE(Logged(L"frmQuickTask.Form_Load(1)", L"->"));
     EXPECT_TRUE(Logged(L"frmQuickAppointment.Form_Load(2)", L"->"));
     EXPECT_TRUE(Logged(L"frmQuickTask.Form_Load(3)", L"->"));
+    // The command for the first mail again brings its dialog to the front, shown only once.
+    EXPECT_FALSE(first.active());
+    Task(mb.reminderMail, true);
+    EXPECT_TRUE(first.active());
+    EXPECT_FALSE(first.topmost());
+    EXPECT_EQ(first.showCount(), 1);
 
     // Closing one leaves the others open and findable.
     first.Click(L"btnCancel");
@@ -79,8 +87,12 @@ TEST_F(QuickDialogsTest, TaskFromAMailWithAReminderAndTheOptionsItLeaves) {
     EXPECT_EQ(task->AttachmentList()[0]->Source(), mb.reminderMail);
     // Below version 14 the task's own attachments take the mail, the other arguments omitted.
     const auto& trace = host.Trace();
-    EXPECT_NE(std::find(trace.begin(), trace.end(), L"Attachments.Add Method (Object, Missing, Missing, Missing)"),
-              trace.end());
+    const auto attached = std::find(trace.begin(), trace.end(), L"Attachments.Add Method (Object, Missing, Missing, Missing)");
+    EXPECT_NE(attached, trace.end());
+    // The body is set after the attachment.
+    const auto body = std::find(trace.begin(), trace.end(), L"TaskItem.Body Put");
+    EXPECT_NE(body, trace.end());
+    EXPECT_LT(attached, body);
     // The mail stays where it was; the choices are remembered.
     EXPECT_EQ(mb.reminderMail->Folder(), mb.inbox);
     EXPECT_EQ(Options().LastUsed_Button(3), 1);
@@ -374,6 +386,111 @@ TEST_F(QuickDialogsTest, AWindowThatCantBeMadeOpensNothingAndShutdownUnloadsOpen
     Disconnect();
     EXPECT_TRUE(platform.formWindows.live().empty());
     EXPECT_EQ(Forms().Count(), 0u);
+}
+
+// A priority bar that takes its value but refuses its captions.
+class RefusingPriorityBar : public Object {
+public:
+    Value Invoke(std::wstring_view name, CallKind kind, Args& args) override {
+        if (EqualsNoCase(name, L"SetCaptions")) Raise(kelvane::kInvalidArg, L"The parameter is incorrect.");
+        return twin_->Invoke(name, kind, args);
+    }
+    EventConnection ConnectEvents(EventHandler handler) override { return twin_->ConnectEvents(std::move(handler)); }
+
+private:
+    ObjectPtr twin_ = kelvane::MakePriorityBar();
+};
+
+TEST_F(QuickDialogsTest, ThePriorityCaptionsComeLocalisedHighFirstAndABarThatRefusesThemIsLogged) {
+    Options().SetLangID(L"DE");
+    Connect();
+    auto& w = Task(Mail(1));
+    EXPECT_EQ(w.caption(), L"Brisko - Aufgabe");
+    const auto* bar = kelvane::TwinAs<kelvane::PriorityBarTwin>(C(w, L"barPriority").object);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->ButtonText(2), L"Hoch");
+    EXPECT_EQ(bar->ButtonText(1), L"Normal");
+    EXPECT_EQ(bar->ButtonText(0), L"Niedrig");
+    // The placeholder's caption is read after the form is localised.
+    EXPECT_EQ(Shown(w, L"lnkMoveFolder"), L"<Nicht gew\u00e4hlt>");
+    w.Close();
+
+    for (const std::wstring_view name :
+         {kelvane::kPriorityBarProgId, kelvane::kPriorityBarClassId, std::wstring_view(L"Kelvane.PriorityBar.1")}) {
+        platform.objects.Register(std::wstring(name), [] { return std::make_shared<RefusingPriorityBar>(); });
+    }
+    auto& refused = Task(Mail(1));
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_EQ(Errors()[0], L"frmQuickTask.Form_Load(2)|-2147024809|The parameter is incorrect.; barPriority.SetCaptions failed");
+    // Form_Load went on to its last step, and Init after it.
+    EXPECT_EQ(Shown(refused, L"lnkMoveFolder"), L"<Nicht gew\u00e4hlt>");
+    EXPECT_TRUE(C(refused, L"btnCreateTask").spec.isDefault);
+    EXPECT_EQ(refused.uiState().size(), 2u);
+    EXPECT_EQ(Shown(refused, L"txtSubject"), L"Newsletter May 2010");
+}
+
+TEST_F(QuickDialogsTest, AnInspectorThatWontCloseIsAWarningAndUnloadingRefreshesTheFolderControls) {
+    Options().SetLastUsed_MailAction(3, 2);
+    Connect();
+    host.OpenInspector(Mail(2));
+    auto& w = Task(Mail(2));
+    host.FailMember(L"Inspector.Close", 5, L"simulated");
+    w.Click(L"btnCreateTask");
+    // Logged with the dialog's tag; the mail is deleted all the same.
+    EXPECT_EQ(Records(2), std::vector<std::wstring>{L"frmQuickTask.DoMoveOrDelete(1)|0|"
+                                                    L"oMail.GetInspector.Close(olSave) failed, Err=(5, simulated)"});
+    EXPECT_EQ(ItemsWith(mb.deletedItems, L"Invoice 2010-0412").size(), 1u);
+    EXPECT_EQ(ItemsWith(mb.tasks, L"Invoice 2010-0412").size(), 1u);
+    // Unloading logs, then refreshes the folder controls of all explorers.
+    const auto& log = Log();
+    const auto unload = std::find_if(log.begin(), log.end(), [](const sim::LogRecord& r) {
+        return r.procedure == L"frmQuickTask.Form_Unload(1)" && r.message == L"->";
+    });
+    ASSERT_NE(unload, log.end());
+    ASSERT_NE(unload + 1, log.end());
+    EXPECT_EQ((unload + 1)->procedure, L"Connect.UpdateRecentFoldersControls");
+    EXPECT_TRUE(Errors().empty()) << ToUtf8(Errors().front());
+}
+
+TEST_F(QuickDialogsTest, ALongMoveFolderPathIsFittedIntoThePlaceholdersWidthAndKeptWhole) {
+    Connect();
+    auto* region = host.AddFolder(mb.projects, L"Customers of the northern sales region 2010");
+    auto* folder = host.AddFolder(region, L"Correspondence with the purchasing department");
+    g_oRecentMove2Folders->SetRecent(folder->Ref());
+    Options().SetLastUsed_MailAction(3, 1);
+    auto& w = Task(Mail(1));
+    const auto form = std::dynamic_pointer_cast<forms::CForm>(FindQuickTaskForm(Mail(1)->EntryID(), mb.inbox->StoreID()));
+    ASSERT_TRUE(form);
+    const std::wstring shown = Shown(w, L"lnkMoveFolder");
+    EXPECT_NE(shown.find(L"..."), std::wstring::npos) << ToUtf8(shown);
+    EXPECT_EQ(shown.find(L"Mailbox"), std::wstring::npos) << ToUtf8(shown);  // the default store's part is off
+    EXPECT_LE(form->Control(L"lnkMoveFolder")->Property(L"Width").AsInt(),
+              form->Control(L"lblMoveFolderPlaceholder")->Property(L"Width").AsInt());
+    w.Click(L"btnCreateTask");
+    EXPECT_EQ(ItemsWith(folder, L"Newsletter May 2010").size(), 1u);
+    ASSERT_TRUE(g_oRecentMove2Folders->RecentItem());
+    EXPECT_EQ(g_oRecentMove2Folders->RecentItem()->Path, folder->Path());
+}
+
+TEST_F(QuickDialogsTest, ASearchThatFailsLogsUnderTheFindersNameAndOpensANewDialog) {
+    // A loaded form that answers to the task dialog's name in other letter case but has no mail.
+    class Stranger : public IForm {
+    public:
+        void Unload() override { Forms().Remove(this); }
+        std::wstring FormName() const override { return L"FRMQUICKTASK"; }
+    };
+    Connect();
+    Forms().Add(std::make_shared<Stranger>());
+    Task(Mail(1));
+    Task(Mail(1));
+    EXPECT_EQ(platform.formWindows.live().size(), 2u);
+    ASSERT_EQ(Errors().size(), 2u);
+    EXPECT_EQ(Errors()[0].substr(0, 25), L"mForms.FindQuickTaskForm|");
+    // The appointment's finder passes the stranger by.
+    Appointment(Mail(1));
+    Appointment(Mail(1));
+    EXPECT_EQ(platform.formWindows.live().size(), 3u);
+    EXPECT_EQ(Errors().size(), 2u);
 }
 
 }  // namespace
