@@ -278,6 +278,16 @@ TEST_F(QuickDialogsTest, ARememberedFolderThatIsGone) {
     EXPECT_EQ(Shown(w, L"lnkMoveFolder"), L"Inbox\\Old");
     host.Vanish(lost);
 
+    // A question no box could show decides nothing.
+    platform.messageBoxes.QueueAnswer(0);
+    w.Click(L"btnCreateTask");
+    EXPECT_EQ(platform.messageBoxes.shown().size(), 1u);
+    EXPECT_EQ(host.PickFolderCalls(), 0);
+    EXPECT_EQ(g_oRecentMove2Folders->Count(), 2);
+    EXPECT_EQ(Shown(w, L"lnkMoveFolder"), L"Inbox\\Old");
+    EXPECT_TRUE(Open(L"frmQuickTask"));
+    platform.messageBoxes.ClearShown();
+
     // Yes with a cancelled picker keeps everything.
     platform.messageBoxes.QueueAnswer(kIdYes);
     host.QueuePickFolderAnswer(nullptr);
