@@ -67,7 +67,9 @@ TEST_F(QuickDialogsTest, TaskFromAMailWithAReminderAndTheOptionsItLeaves) {
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> cues{{0x128, 0x20002}, {0x128, 0x10002}};
     EXPECT_EQ(w.uiState(), cues);
 
-    // The picked date reaches both controls.
+    // The picked date reaches both controls, from either.
+    w.PickDate(L"dtpDueDate", At(2010, 5, 21));
+    EXPECT_EQ(Shown(w, L"mvDueDate"), L"2010-05-21");
     w.PickDate(L"mvDueDate", At(2010, 5, 20));
     EXPECT_EQ(Shown(w, L"dtpDueDate"), L"2010-05-20");
     w.ChoosePriority(L"barPriority", 0);
