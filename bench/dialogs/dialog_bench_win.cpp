@@ -4,7 +4,8 @@
 // The add-in's code is linked into this program with the Win32 platform installed (the Wine
 // registry, Torvik.dll's log, the Win32 locale, BriskoFormWindow with Kelvane.dll's controls
 // through COM); the simulated Outlook (sample mailbox, version 12) is reached over IDispatch, as
-// Brisko.dll reaches it. The safe item library comes from the in-memory class table.
+// Brisko.dll reaches it (tests/formwin/addin_session.h). The safe item library comes from the
+// in-memory class table.
 //
 //   Show         ShowQuickTask / ShowQuickAppointment on a sample mail with a remembered move
 //                folder, until the dialog is visible and the thread's queue is empty
@@ -33,40 +34,19 @@
 #include <string>
 #include <system_error>
 
-#include "addin/com/com_handles.h"
 #include "addin/dialogs/mForms.h"
-#include "addin/folders/CRecentFolders.h"
 #include "addin/forms/quick_designs.h"
-#include "addin/host/COptions.h"
-#include "addin/host/Connect.h"
-#include "addin/host/globals.h"
-#include "addin/host/services.h"
 #include "automation/error.h"
 #include "automation/text.h"
-#include "automation/win/dispatch_object.h"
-#include "automation/win/object_dispatch.h"
-#include "platform/platform.h"
-#include "platform/sim/sim_ui.h"
-#include "platform/win/win_files.h"
-#include "platform/win/win_form_window.h"
-#include "platform/win/win_link_label.h"
-#include "platform/win/win_locale.h"
-#include "platform/win/win_menus.h"
-#include "platform/win/win_message_boxes.h"
-#include "platform/win/win_objects.h"
-#include "platform/win/win_pictures.h"
-#include "platform/win/win_platform.h"
-#include "platform/win/win_registry.h"
-#include "simhost/objects.h"
-#include "simhost/sample_mailbox.h"
-#include "simhost/sim_outlook.h"
-#include "standins/redemption/sim_registration.h"
+#include "tests/formwin/addin_session.h"
 #include "tests/formwin/form_window_testing.h"
 #include "tools/outlook-sim/sim_exposure.h"
 
 namespace {
 
 using namespace brisko;
+using formwin_testing::AddinSession;
+using formwin_testing::ChildOf;
 
 double Now() {
     static LARGE_INTEGER frequency = [] {
@@ -81,139 +61,6 @@ double Now() {
 
 // The thread's queue emptied through the loop's hooks, as Outlook's loop does.
 void Idle() { formwin_testing::Pump(); }
-
-std::wstring ExeFolder() {
-    wchar_t exe[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe, n);
-    return path.substr(0, path.find_last_of(L"\\/"));
-}
-
-// The build's addin folder (the language files), two folders above this program.
-std::wstring AddinFolder() {
-    wchar_t full[MAX_PATH * 2] = {};
-    const std::wstring relative = ExeFolder() + L"\\..\\..\\addin";
-    const DWORD m = GetFullPathNameW(relative.c_str(), MAX_PATH * 2, full, nullptr);
-    return m > 0 && m < MAX_PATH * 2 ? std::wstring(full, m) : relative;
-}
-
-// The safe item library from the in-memory class table, every other class through COM.
-class Objects : public ObjectFactory {
-public:
-    Objects() { redemption::RegisterClasses(table_); }
-    ObjectPtr CreateObject(std::wstring_view name) override {
-        if (name.substr(0, 11) == L"Redemption." || name.front() == L'{') {
-            if (ObjectPtr o = table_.CreateObject(name)) return o;
-        }
-        return com_.CreateObject(name);
-    }
-
-private:
-    sim::SimObjectFactory table_;
-    win::WinObjectFactory com_;
-};
-
-// The Win32 platform as Brisko.dll installs it, its module folder the build's addin folder.
-struct WinPlatform {
-    explicit WinPlatform(const std::wstring& folder) : torvik(ExeFolder() + L"\\Torvik.dll") {
-        Platform p;
-        p.torvik = &torvik;
-        p.registry = &registry;
-        p.handles = &handles;
-        p.desktop = &desktop;
-        p.clock = &clock;
-        p.codePage = &codePage;
-        p.files = &files;
-        p.menus = &menus;
-        p.pictures = &pictures;
-        p.objects = &objects;
-        p.linkLabels = &linkLabels;
-        p.formWindows = &formWindows;
-        p.messageBoxes = &messageBoxes;
-        p.locale = &locale;
-        p.moduleFolder = folder;
-        p.moduleHandle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(GetModuleHandleW(nullptr)));
-        SetPlatform(p);
-    }
-    ~WinPlatform() { SetPlatform(Platform{}); }
-
-    win::WinTorvikLoader torvik;
-    win::WinRegistry registry;
-    com::WinHandles handles;
-    win::WinDesktop desktop;
-    win::WinClock clock;
-    win::WinCodePage codePage;
-    win::WinFiles files;
-    win::WinPopupMenus menus;
-    win::WinPictures pictures;
-    Objects objects;
-    win::WinMessageBoxes messageBoxes;
-    win::WinLocale locale;
-    win::WinLinkLabelViews linkLabels{reinterpret_cast<std::uintptr_t>(GetModuleHandleW(nullptr))};
-    win::WinFormWindows formWindows{reinterpret_cast<std::uintptr_t>(GetModuleHandleW(nullptr))};
-};
-
-// The add-in connected to the sample mailbox over IDispatch; the move folder Inbox\Projects\Alpha
-// remembered and "move the mail" last used by both dialogs.
-struct Session {
-    Session() {
-        ReleaseProcessObjects();
-        Services() = DefaultServices();
-        mailbox = sim::BuildSampleMailbox(host);
-        host.SetMajorVersion(12);
-        exposed = win::ExposeObject(host.ApplicationObject());
-        application = win::DispatchObject::Wrap(exposed.Get());
-        connect = std::make_shared<brisko::Connect>();
-        Array custom;
-        connect->OnConnection(application, 1, nullptr, custom);
-        connect->OnStartupComplete(custom);
-        if (g_oRecentMove2Folders) g_oRecentMove2Folders->SetRecent(Folder(mailbox.alpha));
-        Options().SetLastUsed_MailAction(3, 1);
-        Options().SetLastUsed_MailAction(1, 1);
-    }
-    ~Session() {
-        Array custom;
-        connect->OnBeginShutdown(custom);
-        connect->OnDisconnection(0, custom);
-        connect.reset();
-        ReleaseProcessObjects();
-        application.reset();
-        exposed = nullptr;
-    }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    ObjectPtr Namespace() { return ObjectOf(application, L"Session"); }
-    ObjectPtr Folder(sim::SimFolder* f) { return ObjectOf(Namespace(), L"GetFolderFromID", {f->EntryID(), f->StoreID()}); }
-
-    // A new mail in the Inbox, as the add-in's host reaches it.
-    sim::SimItem* NewMail(ObjectPtr& mail) {
-        sim::MailFields fields;
-        fields.subject = L"Quarterly report: figures for the board meeting";
-        fields.body = L"Please find the figures attached.\r\nRegards, Jonas";
-        fields.senderName = L"Jonas Weber";
-        fields.categories = L"Reports";
-        fields.importance = 2;
-        sim::SimItem* item = host.AddMail(mailbox.inbox, fields);
-        mail = ObjectOf(Namespace(), L"GetItemFromID", {item->EntryID(), mailbox.inbox->StoreID()});
-        return item;
-    }
-
-    sim::SimOutlook host;
-    sim::SampleMailbox mailbox;
-    win::ComPtr<IDispatch> exposed;
-    ObjectPtr application;
-    std::shared_ptr<brisko::Connect> connect;
-};
-
-std::shared_ptr<forms::CForm> OpenDialog(bool task, const std::wstring& entryID, const std::wstring& storeID) {
-    const ObjectPtr form = task ? FindQuickTaskForm(entryID, storeID) : FindQuickAppointmentForm(entryID, storeID);
-    return std::dynamic_pointer_cast<forms::CForm>(form);
-}
-
-HWND Child(forms::CForm& form, const wchar_t* name) {
-    return GetDlgItem(reinterpret_cast<HWND>(form.hWnd()), win::WinFormWindows::kFirstControlId + form.Control(name)->Id());
-}
 
 // One iteration: the seconds of its timed part, or a negative value after writing why it failed.
 using Iteration = std::function<double(std::string& failure)>;
@@ -241,24 +88,25 @@ Result Measure(const Iteration& iteration, double minSeconds) {
 }
 
 constexpr int kFreshEvery = 100;
+const wchar_t* const kSubject = L"Quarterly report: figures for the board meeting";
 
 class Bench {
 public:
     double Show(bool task, std::string& failure) {
         Fresh();
         ObjectPtr mail;
-        sim::SimItem* item = session_->NewMail(mail);
+        sim::SimItem* item = session_->NewMail(mail, kSubject);
         const double start = Now();
         if (task) ShowQuickTask(mail, false);
         else ShowQuickAppointment(mail, false);
         Idle();
         const double elapsed = Now() - start;
-        const auto form = OpenDialog(task, item->EntryID(), session_->mailbox.inbox->StoreID());
+        const auto form = session_->Dialog(task, item);
         if (!form || !IsWindowVisible(reinterpret_cast<HWND>(form->hWnd()))) {
             failure = "no dialog shown";
             return -1;
         }
-        SendMessageW(Child(*form, L"btnCancel"), BM_CLICK, 0, 0);
+        SendMessageW(ChildOf(*form, L"btnCancel"), BM_CLICK, 0, 0);
         Idle();
         return elapsed;
     }
@@ -266,17 +114,19 @@ public:
     double Create(bool task, std::string& failure) {
         Fresh();
         ObjectPtr mail;
-        sim::SimItem* item = session_->NewMail(mail);
+        sim::SimItem* item = session_->NewMail(mail, kSubject);
         if (task) ShowQuickTask(mail, false);
         else ShowQuickAppointment(mail, false);
         Idle();
-        const auto form = OpenDialog(task, item->EntryID(), session_->mailbox.inbox->StoreID());
+        auto form = session_->Dialog(task, item);
         if (!form) {
             failure = "no dialog shown";
             return -1;
         }
         const HWND dialog = reinterpret_cast<HWND>(form->hWnd());
-        const HWND button = Child(*form, task ? L"btnCreateTask" : L"btnCreateAppointment");
+        const HWND button = ChildOf(*form, task ? L"btnCreateTask" : L"btnCreateAppointment");
+        // The dialog's last reference is the add-in's own, as after a user's command.
+        form.reset();
         const double start = Now();
         SendMessageW(button, BM_CLICK, 0, 0);
         Idle();
@@ -333,10 +183,10 @@ private:
     void Fresh() {
         if (!session_ || ++uses_ % kFreshEvery == 0) {
             session_.reset();
-            session_ = std::make_unique<Session>();
+            session_ = std::make_unique<AddinSession>();
         }
     }
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<AddinSession> session_;
     long uses_ = 0;
 };
 
@@ -355,14 +205,14 @@ int Run(double minSeconds) {
         return 2;
     }
     tools::SimExposure exposure;
-    WinPlatform platform(AddinFolder());
+    formwin_testing::WinAddinPlatform platform;
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
 
     std::printf("Brisko quick dialogs under Wine: own timing harness (Google Benchmark is not available for the Windows target)\n");
     std::printf("add-in folder %s, %d dpi; minimum timed time per case %.2f s; mean time per iteration\n\n",
-                ToUtf8(AddinFolder()).c_str(), dpi, minSeconds);
+                ToUtf8(formwin_testing::AddinFolder()).c_str(), dpi, minSeconds);
     std::printf("%-28s %12s %12s\n", "Case", "Time (ms)", "Iterations");
     Bench bench;
     struct Case {
