@@ -15,9 +15,11 @@
 //                no recent lists, no host calls): made, loaded, shown, the queue empty
 //   Bare close   that window unloaded, the queue empty
 //
-// Google Benchmark is built for the native target only, so this is a small timing harness of
-// our own: warm-up, then iterations until their timed parts add up to the minimum time (default
-// 2 s, or the first argument in seconds); the mean time per iteration.
+// Bare show is the pair of Show, bare close the pair of Create; each pair runs in turn, iteration
+// by iteration. Google Benchmark is built for the native target only, so this is a small timing
+// harness of our own: warm-up, then iterations until each side's timed parts add up to the
+// minimum time (default 2 s, or the first argument in seconds); the mean times per iteration and
+// their ratio.
 //
 //   dialog_bench_win [seconds]
 #ifndef NOMINMAX
@@ -66,24 +68,30 @@ void Idle() { formwin_testing::Pump(); }
 using Iteration = std::function<double(std::string& failure)>;
 
 struct Result {
-    double seconds = -1;
+    double addin = -1;  // mean seconds per iteration
+    double bare = -1;
     long iterations = 0;
     std::string failure;
 };
 
-Result Measure(const Iteration& iteration, double minSeconds) {
+// The add-in's case and its bare windows in turn, iteration by iteration, so that whatever else
+// the machine does weighs on both alike; until each has its minimum time.
+Result Measure(const Iteration& addin, const Iteration& bare, double minSeconds) {
     Result r;
     for (int i = 0; i < 3; ++i) {
-        if (iteration(r.failure) < 0) return r;
+        if (addin(r.failure) < 0 || bare(r.failure) < 0) return r;
     }
-    double timed = 0;
+    double a = 0, b = 0;
     do {
-        const double t = iteration(r.failure);
-        if (t < 0) return r;
-        timed += t;
+        const double ta = addin(r.failure);
+        const double tb = ta < 0 ? -1 : bare(r.failure);
+        if (ta < 0 || tb < 0) return r;
+        a += ta;
+        b += tb;
         ++r.iterations;
-    } while (timed < minSeconds);
-    r.seconds = timed / static_cast<double>(r.iterations);
+    } while (a < minSeconds || b < minSeconds);
+    r.addin = a / static_cast<double>(r.iterations);
+    r.bare = b / static_cast<double>(r.iterations);
     return r;
 }
 
@@ -213,31 +221,31 @@ int Run(double minSeconds) {
     std::printf("Brisko quick dialogs under Wine: own timing harness (Google Benchmark is not available for the Windows target)\n");
     std::printf("add-in folder %s, %d dpi; minimum timed time per case %.2f s; mean time per iteration\n\n",
                 ToUtf8(formwin_testing::AddinFolder()).c_str(), dpi, minSeconds);
-    std::printf("%-28s %12s %12s\n", "Case", "Time (ms)", "Iterations");
+    std::printf("%-22s %12s %12s %8s %11s\n", "Case", "Add-in (ms)", "Bare (ms)", "Ratio", "Iterations");
     Bench bench;
     struct Case {
         const char* name;
-        std::function<double(std::string&)> run;
+        Iteration addin, bare;
     };
     const Case cases[] = {
-        {"ShowQuickTask", [&](std::string& f) { return bench.Show(true, f); }},
-        {"BareTaskShow", [&](std::string& f) { return Bench::BareShow(true, f); }},
-        {"ShowQuickAppointment", [&](std::string& f) { return bench.Show(false, f); }},
-        {"BareAppointmentShow", [&](std::string& f) { return Bench::BareShow(false, f); }},
-        {"CreateTask", [&](std::string& f) { return bench.Create(true, f); }},
-        {"BareTaskClose", [&](std::string& f) { return Bench::BareClose(true, f); }},
-        {"CreateAppointment", [&](std::string& f) { return bench.Create(false, f); }},
-        {"BareAppointmentClose", [&](std::string& f) { return Bench::BareClose(false, f); }},
+        {"ShowQuickTask", [&](std::string& f) { return bench.Show(true, f); },
+         [](std::string& f) { return Bench::BareShow(true, f); }},
+        {"ShowQuickAppointment", [&](std::string& f) { return bench.Show(false, f); },
+         [](std::string& f) { return Bench::BareShow(false, f); }},
+        {"CreateTask", [&](std::string& f) { return bench.Create(true, f); },
+         [](std::string& f) { return Bench::BareClose(true, f); }},
+        {"CreateAppointment", [&](std::string& f) { return bench.Create(false, f); },
+         [](std::string& f) { return Bench::BareClose(false, f); }},
     };
     int failures = 0;
     for (const Case& c : cases) {
-        const Result r = Measure(c.run, minSeconds);
-        if (r.seconds < 0) {
-            std::printf("%-28s failed after %ld iterations: %s\n", c.name, r.iterations, r.failure.c_str());
+        const Result r = Measure(c.addin, c.bare, minSeconds);
+        if (r.addin < 0) {
+            std::printf("%-22s failed after %ld iterations: %s\n", c.name, r.iterations, r.failure.c_str());
             ++failures;
             continue;
         }
-        std::printf("%-28s %12.2f %12ld\n", c.name, r.seconds * 1e3, r.iterations);
+        std::printf("%-22s %12.2f %12.2f %8.2f %11ld\n", c.name, r.addin * 1e3, r.bare * 1e3, r.addin / r.bare, r.iterations);
         std::fflush(stdout);
     }
     bench.End();
