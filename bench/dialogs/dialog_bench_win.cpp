@@ -22,6 +22,9 @@
 // their ratio.
 //
 //   dialog_bench_win [seconds]
+//
+// Run it in a Wine prefix of its own: the add-in writes its options and recent lists to the
+// registry.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
