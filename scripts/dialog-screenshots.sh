@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Shows the two quick dialogs in their real windows under Wine and Xvfb, in English and in
-# German, at 96 and at 144 dots per inch, and saves a PNG of each window (frame included):
+# Shows the two quick dialogs in their real windows under Wine and Xvfb, as the add-in opens them
+# (its code with the Win32 platform: Form_Load, Init on a sample mail, the remembered move folder,
+# the localisation), in English and in German (each with its locale), at 96 and at 144 dots per
+# inch, and saves a PNG of each window (frame included):
 #
 #   scripts/dialog-screenshots.sh [OUTDIR]
 #
@@ -39,7 +41,13 @@ for dpi in 96 144; do
   # The next program starts with a fresh wineserver, which reads the setting.
   WINEPREFIX="$state/prefix" "${BRISKO_WINESERVER:-wineserver}" -w || true
   rm -f "$out"/dialog-*-"$dpi".png
-  "$root/scripts/wine-run.sh" --state-dir "$state" "$build/tests/formwin/dialog_screenshots.exe" "Z:$out" || rc=$?
+  # The add-in's language and the process's locale (Wine takes it from LC_ALL) together.
+  for lang in en de; do
+    locale=en_US.UTF-8
+    [ "$lang" = de ] && locale=de_DE.UTF-8
+    LC_ALL="$locale" "$root/scripts/wine-run.sh" --state-dir "$state" "$build/tests/formwin/dialog_screenshots.exe" \
+      "Z:$out" "$lang" || rc=$?
+  done
 done
 ls "$out"/dialog-*.png
 exit "$rc"

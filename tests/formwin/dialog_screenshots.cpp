@@ -1,8 +1,9 @@
-// The quick dialogs in their real windows as PNG files, at the screen's resolution:
-//   dialog_screenshots.exe OUTDIR
-// writes OUTDIR\dialog-<task|appointment>-<en|de>-<dpi>.png, each dialog with its frame, in English
-// and in German, filled as for a sample mail with a remembered move folder. Exit code 0 when
-// all four were written.
+// The quick dialogs in their real windows as PNG files, at the screen's resolution, as the add-in
+// opens them (its code with the Win32 platform, tests/formwin/addin_session.h):
+//   dialog_screenshots.exe OUTDIR en|de
+// writes OUTDIR\dialog-<task|appointment>-<en|de>-<dpi>.png, each dialog with its frame, in the
+// add-in's English or German (the dates in the process's locale). Exit code 0 when both were
+// written.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -14,10 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "addin/forms/quick_designs.h"
 #include "automation/error.h"
 #include "automation/value.h"
+#include "addin_session.h"
 #include "form_window_testing.h"
+#include "tools/outlook-sim/sim_exposure.h"
 
 namespace brisko::formwin_testing {
 namespace {
@@ -146,126 +148,61 @@ bool Save(const std::wstring& path, HWND window) {
     return written;
 }
 
-void Set(forms::CForm& form, const wchar_t* control, const wchar_t* property, const Value& value) {
-    try {
-        form.Control(control)->Put(property, value);
-    } catch (const RuntimeError& e) {
-        std::fprintf(stderr, "%ls.%ls: %ls\n", control, property, e.description().c_str());
-    }
-}
-
-// The calendar at its smallest size, the dialog and the controls right of it following a wider
-// one (as the task dialog's Form_Load does).
-void AutoSizeCalendar(forms::CForm& form) {
-    const int tpp = form.Window()->TwipsPerPixelX();
-    const int tppY = form.Window()->TwipsPerPixelY();
-    auto calendar = form.Control(L"mvDueDate");
-    const int oldWidth = calendar->Get(L"Width").AsInt() / tpp;
-    Args size{Value(0), Value(0)};
-    calendar->Invoke(L"GetMinSize", CallKind::Method, size);
-    calendar->Put(L"Width", Value(size[0].AsInt() * tpp));
-    calendar->Put(L"Height", Value(size[1].AsInt() * tppY));
-    const int delta = (size[0].AsInt() - oldWidth) * tpp;
-    if (delta <= 0) return;
-    auto grow = [&](const std::shared_ptr<forms::CControl>& c) { c->Put(L"Width", Value(c->Get(L"Width").AsInt() + delta)); };
-    auto right = [&](const std::shared_ptr<forms::CControl>& c) { c->Put(L"Left", Value(c->Get(L"Left").AsInt() + delta)); };
-    form.Put(L"Width", Value(form.Get(L"Width").AsInt() + delta));
-    grow(form.Control(L"txtSubject"));
-    for (const wchar_t* name : {L"barPriority", L"Label3", L"btnCreateTask", L"btnEditTask", L"btnCancel"}) right(form.Control(name));
-    right(form.Control(L"lblPriority", 0));
-    right(form.Control(L"lblPriority", 1));
-    for (int i = 0; i < 2; ++i) {
-        auto line = form.Control(L"Line1", i);
-        line->Put(L"X2", Value(line->Get(L"X2").AsInt() + delta));
-    }
-}
-
-// What a dialog shows for a sample mail: its subject, dates, the remembered move folder.
-void Fill(forms::CForm& form, bool task) try {
-    const Date day = MakeDate({2026, 12, 8});
-    Set(form, L"txtSubject", L"Text", Value(L"Quarterly report: figures for the board meeting"));
-    Set(form, L"chkMoveMail", L"Value", Value(1));
-    Set(form, L"lnkMoveFolder", L"Caption", Value(L"\\Inbox\\Projects\\Quarterly reports"));
-    if (task) {
-        form.Control(L"dtpDueDate")->Call(L"SetCustomFormat", {Value(L"ddd dd.MM.yyyy")});
-        Set(form, L"dtpDueDate", L"Value", Value(day));
-        Set(form, L"mvDueDate", L"Value", Value(day));
-        form.Control(L"barPriority")->Call(L"SetCaptions", {form.Control(L"lblPriority", 2)->Get(L"Caption"),
-                                                             form.Control(L"lblPriority", 1)->Get(L"Caption"),
-                                                             form.Control(L"lblPriority", 0)->Get(L"Caption")});
-        Set(form, L"barPriority", L"Value", Value(1));
-        AutoSizeCalendar(form);
-        return;
-    }
-    Set(form, L"txtLocation", L"Text", Value(L"Room 4.12"));
-    Set(form, L"dtpStartDate", L"Value", Value(day));
-    Set(form, L"dtpEndDate", L"Value", Value(day));
-    for (const wchar_t* box : {L"cboStartTime", L"cboEndTime"}) {
-        for (int m = 0; m < 24 * 60; m += 30) {
-            wchar_t text[8];
-            swprintf(text, 8, L"%02d:%02d", m / 60, m % 60);
-            form.Control(box)->Call(L"AddItem", {Value(text)});
-        }
-    }
-    Set(form, L"cboStartTime", L"ListIndex", Value(29));
-    Set(form, L"cboEndTime", L"ListIndex", Value(30));
-    Set(form, L"lnkCalendar", L"Caption", Value(L"\\Calendar"));
-} catch (const RuntimeError& e) {
-    std::fprintf(stderr, "Fill: %ls\n", e.description().c_str());
-}
-
-int Run(const std::wstring& folder) {
+// Each dialog as the add-in opens it: ShowQuickTask / ShowQuickAppointment on a sample mail (a
+// reminder on 10 December 2026) with Inbox\Projects\Alpha remembered as the move folder, in the
+// session's language; Form_Load, Init and the localisation are the dialogs' own.
+int Run(const std::wstring& folder, bool german) {
     Kelvane kelvane;
     if (!kelvane.registered) {
         std::fprintf(stderr, "Kelvane.dll could not be registered\n");
         return 2;
     }
-    Platforms platforms;
-    platforms.Install();
+    tools::SimExposure exposure;
+    WinAddinPlatform platform;
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     int saved = 0;
-    for (bool task : {true, false}) {
-        for (bool german : {false, true}) {
-            auto form = task ? forms::MakeQuickTaskDesign() : forms::MakeQuickAppointmentDesign();
-            form->Put(L"Left", Value(300));
-            form->Put(L"Top", Value(300));
-            try {
-                form->Load();
-            } catch (const RuntimeError& e) {
-                std::fprintf(stderr, "Load: %ls\n", e.description().c_str());
+    {
+        AddinSession session(german ? L"DE" : L"EN");
+        for (bool task : {true, false}) {
+            ObjectPtr mail;
+            sim::SimItem* item = session.NewMail(mail, L"Quarterly report: figures for the board meeting",
+                                                 MakeDate({2026, 12, 10, 9, 0, 0}));
+            if (task) ShowQuickTask(mail, true);
+            else ShowQuickAppointment(mail, true);
+            Pump();
+            const auto form = session.Dialog(task, item);
+            if (!form) {
+                std::fprintf(stderr, "no %s dialog\n", task ? "task" : "appointment");
                 continue;
             }
-            if (german && !Localize(*form, L"Deutsch.lng")) std::fprintf(stderr, "Deutsch.lng not loaded\n");
-            Fill(*form, task);
-            form->SetUIState(false, false, true);
-            form->MakeTopmost();
-            form->Show();
+            // Above the screen's top left corner, whatever the window manager chose.
+            SetWindowPos(reinterpret_cast<HWND>(form->hWnd()), nullptr, 20, 20, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             const std::wstring path = folder + L"\\dialog-" + (task ? L"task" : L"appointment") + L"-" +
                                       (german ? L"de" : L"en") + L"-" + std::to_wstring(dpi) + L".png";
             if (Save(path, reinterpret_cast<HWND>(form->hWnd()))) {
                 ++saved;
                 std::printf("saved %ls\n", path.c_str());
             }
-            form->Unload(vbFormCode);
+            SendMessageW(ChildOf(*form, L"btnCancel"), BM_CLICK, 0, 0);
             Pump();
         }
     }
-    SetPlatform(Platform{});
-    return saved == 4 ? 0 : 1;
+    return saved == 2 ? 0 : 1;
 }
 
 }  // namespace
 }  // namespace brisko::formwin_testing
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: dialog_screenshots OUTDIR\n");
+    if (argc != 3 || (std::wstring(argv[2]) != L"en" && std::wstring(argv[2]) != L"de")) {
+        std::fprintf(stderr, "usage: dialog_screenshots OUTDIR en|de\n");
         return 2;
     }
     if (FAILED(OleInitialize(nullptr))) return 2;
-    const int rc = brisko::formwin_testing::Run(argv[1]);
+    const int rc = brisko::formwin_testing::Run(argv[1], std::wstring(argv[2]) == L"de");
     OleUninitialize();
     return rc;
 }
