@@ -48,6 +48,8 @@ HRESULT CPriorityBar::CheckButton(int value) {
   if (!toolbar) return S_OK;
   // Values outside 0..2 name no button.
   if (value < 0 || value > 2) return Fail(E_INVALIDARG);
+  // Checking the group's checked button again answers FALSE in some toolbars (Wine's): no fault.
+  if (SendMessageW(toolbar, TB_ISBUTTONCHECKED, ButtonOf(value), 0)) return S_OK;
   if (!SendMessageW(toolbar, TB_CHECKBUTTON, ButtonOf(value), MAKELPARAM(TRUE, 0))) return Fail(E_FAIL);
   return S_OK;
 }
