@@ -59,7 +59,7 @@ BOOL CALLBACK FindModal(HWND w, LPARAM lp) {
     return TRUE;
 }
 
-// Presses a message box's button as a click does.
+// Presses a message box's button (its click's notice to the box).
 void PressBoxButton(HWND box) {
     int id = 0;
     if (!g_boxAnswers.empty()) {
@@ -69,12 +69,7 @@ void PressBoxButton(HWND box) {
         const LRESULT def = SendMessageW(box, DM_GETDEFID, 0, 0);
         id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
     }
-    HWND button = GetDlgItem(box, id);
-    if (button && IsWindowEnabled(button)) {
-        SendMessageW(button, BM_CLICK, 0, 0);
-    } else {
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-    }
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }
 
 // Chooses the menu's item of that command id with the keyboard (Down to it, Enter), or dismisses
@@ -102,7 +97,8 @@ void ChooseMenuItem(HWND menuWindow) {
         }
     }
     if (!found) {
-        EndMenu();
+        PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageW(menuWindow, WM_KEYUP, VK_ESCAPE, 0xC0000001);
         return;
     }
     for (int i = 0; i < downs; ++i) {
@@ -113,44 +109,59 @@ void ChooseMenuItem(HWND menuWindow) {
     PostMessageW(menuWindow, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
-HWND g_answeredMenu = nullptr;
-
-void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
-    Found found;
-    EnumThreadWindows(GetCurrentThreadId(), &FindModal, reinterpret_cast<LPARAM>(&found));
-    if (found.menu) {
-        if (found.menu != g_answeredMenu) {
-            g_answeredMenu = found.menu;
-            ChooseMenuItem(found.menu);
-        }
-    } else if (found.box) {
-        PressBoxButton(found.box);
-    }
-}
-
-// A thread timer while the user's input runs: it fires inside any modal loop the input starts.
+// The modal loops of message boxes and menus dispatch no thread timer in every system (Wine's
+// menus don't): a watch on another thread finds the box or menu of the dialogs' thread and answers
+// it with posted messages, as the user's click or keys would arrive.
 class ModalAnswerer {
 public:
-    ModalAnswerer() : timer_(SetTimer(nullptr, 0, 30, &AnswerModal)) {}
+    ModalAnswerer()
+        : thread_(GetCurrentThreadId()),
+          stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          watch_(stop_ ? CreateThread(nullptr, 0, &Watch, this, 0, nullptr) : nullptr) {}
     ~ModalAnswerer() {
-        if (timer_) KillTimer(nullptr, timer_);
-        g_answeredMenu = nullptr;
+        if (watch_) {
+            SetEvent(stop_);
+            WaitForSingleObject(watch_, INFINITE);
+            CloseHandle(watch_);
+        }
+        if (stop_) CloseHandle(stop_);
     }
     ModalAnswerer(const ModalAnswerer&) = delete;
     ModalAnswerer& operator=(const ModalAnswerer&) = delete;
 
 private:
-    UINT_PTR timer_;
+    static DWORD WINAPI Watch(void* self) {
+        auto* me = static_cast<ModalAnswerer*>(self);
+        HWND answeredMenu = nullptr;
+        HWND answeredBox = nullptr;
+        while (WaitForSingleObject(me->stop_, 30) == WAIT_TIMEOUT) {
+            Found found;
+            EnumThreadWindows(me->thread_, &FindModal, reinterpret_cast<LPARAM>(&found));
+        
+            if (found.menu && found.menu != answeredMenu) {
+                answeredMenu = found.menu;
+                ChooseMenuItem(found.menu);
+            } else if (!found.menu && found.box && found.box != answeredBox) {
+                answeredBox = found.box;
+                PressBoxButton(found.box);
+            }
+        }
+        return 0;
+    }
+
+    DWORD thread_;
+    HANDLE stop_;
+    HANDLE watch_;
 };
 
 // The thread's waiting messages, dispatched as Outlook's loop does (through GetMessage's hooks),
-// until none is left for a while.
+// until none but timers' is left for a while (a link label's hover timer ticks on).
 void Pump() {
-    const ModalAnswerer answerer;
-    for (int idle = 0; idle < 3;) {
+    const ULONGLONG until = GetTickCount64() + 10000;
+    for (int idle = 0; idle < 3 && GetTickCount64() < until;) {
         MSG m;
         if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            idle = 0;
+            if (m.message != WM_TIMER) idle = 0;
             if (m.message == WM_QUIT) break;
             TranslateMessage(&m);
             DispatchMessageW(&m);
@@ -538,17 +549,16 @@ bool ComSession::InProcessCommand(const std::vector<std::wstring>& w, std::ostre
 
 bool ComSession::DialogCommand(const std::vector<std::wstring>& w, const ObjectPtr& item, std::ostream& out) {
     const std::wstring& cmd = w[0];
+    // Whatever the command starts, a message box or menu is answered while it runs.
+    const ModalAnswerer answerer;
     if (EqualsNoCase(cmd, L"show")) {
         if (!state_) Fail(L"the add-in has no _Connect");
         const auto before = DialogWindows();
         const bool task = EqualsNoCase(w[1], L"task");
         const VARIANT_BOOL topmost = w.size() == 5 ? VARIANT_TRUE : VARIANT_FALSE;
         auto mail = win::ExposeObject(item);
-        HRESULT hr = S_OK;
-        {
-            const ModalAnswerer answerer;
-            hr = task ? state_->ShowQuickTask(mail.Get(), topmost) : state_->ShowQuickAppointment(mail.Get(), topmost);
-        }
+        const HRESULT hr =
+            task ? state_->ShowQuickTask(mail.Get(), topmost) : state_->ShowQuickAppointment(mail.Get(), topmost);
         mail = nullptr;
         if (FAILED(hr)) escaped_.push_back(observed_ + (task ? L".ShowQuickTask: " : L".ShowQuickAppointment: ") + HexOf(hr));
         Pump();
