@@ -274,14 +274,16 @@ HWND ChildOf(HWND dialog, HWND w) {
 
 bool Shows(HWND w) { return (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-std::wstring Listing(HWND dialog, const FormDesign& design) {
+std::wstring Listing(HWND dialog, const FormDesign& design, HWND lastFocus) {
     std::wstring out = design.name + L" " + Quoted(TextOf(dialog));
     if (!IsWindowVisible(dialog)) out += L" [hidden]";
     if (!IsWindowEnabled(dialog)) out += L" [disabled]";
     out += L"\n";
     const LRESULT def = SendMessageW(dialog, DM_GETDEFID, 0, 0);
     const int defaultId = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : -1;
-    const HWND focus = ChildOf(dialog, GetFocus());
+    // An inactive dialog's focus is the control it gets back when activated.
+    HWND focus = ChildOf(dialog, GetFocus());
+    if (!focus) focus = lastFocus;
     // The children's z-order is the tab order.
     for (HWND w = GetWindow(dialog, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(w) - win::WinFormWindows::kFirstControlId;
@@ -519,6 +521,14 @@ const FormDesign& DesignOf(bool task) {
 
 }  // namespace
 
+void ComSession::NoteFocus() {
+    HWND focus = GetFocus();
+    for (auto& d : dialogs_) {
+        if (!IsWindow(d.hwnd)) continue;
+        if (HWND child = ChildOf(d.hwnd, focus)) d.focus = child;
+    }
+}
+
 HWND ComSession::DialogNamed(const std::wstring& name) {
     if (name.size() < 2 || (name[0] != L'D' && name[0] != L'd')) Fail(L"dialogs are D1, D2, ... in order of opening");
     const auto n = ParseNumber(name.substr(1), L"dialog");
@@ -557,6 +567,7 @@ bool ComSession::DialogCommand(const std::vector<std::wstring>& w, const ObjectP
         const bool task = EqualsNoCase(w[1], L"task");
         const VARIANT_BOOL topmost = w.size() == 5 ? VARIANT_TRUE : VARIANT_FALSE;
         auto mail = win::ExposeObject(item);
+        NoteFocus();
         const HRESULT hr =
             task ? state_->ShowQuickTask(mail.Get(), topmost) : state_->ShowQuickAppointment(mail.Get(), topmost);
         mail = nullptr;
@@ -565,10 +576,11 @@ bool ComSession::DialogCommand(const std::vector<std::wstring>& w, const ObjectP
         bool opened = false;
         for (HWND d : DialogWindows()) {
             if (std::find(before.begin(), before.end(), d) != before.end()) continue;
-            dialogs_.push_back({d, task});
+            dialogs_.push_back({d, task, nullptr});
             out << "  D" << dialogs_.size() << " opens\n";
             opened = true;
         }
+        NoteFocus();
         if (!opened) {
             const HWND active = GetActiveWindow();
             for (std::size_t i = 0; i < dialogs_.size(); ++i) {
@@ -635,16 +647,22 @@ bool ComSession::DialogCommand(const std::vector<std::wstring>& w, const ObjectP
     } else {
         return false;
     }
+    NoteFocus();
     return true;
 }
 
 bool ComSession::DialogListing(const std::wstring& dialog, std::wstring& text) {
     const HWND w = DialogNamed(dialog);
+    NoteFocus();
     bool task = true;
+    HWND lastFocus = nullptr;
     for (const auto& d : dialogs_) {
-        if (d.hwnd == w) task = d.task;
+        if (d.hwnd == w) {
+            task = d.task;
+            lastFocus = IsWindow(d.focus) && IsChild(w, d.focus) ? d.focus : nullptr;
+        }
     }
-    text = Listing(w, DesignOf(task));
+    text = Listing(w, DesignOf(task), lastFocus);
     return true;
 }
 

@@ -65,7 +65,9 @@ private:
     struct DialogWindow {
         HWND hwnd = nullptr;
         bool task = true;
+        HWND focus = nullptr;  // its control that had the focus last (the dialog manager restores it)
     };
+    void NoteFocus();
     HWND DialogNamed(const std::wstring& name);
 
     std::wstring observed_;
