@@ -76,9 +76,6 @@ STDMETHODIMP CSysMonthCal32::get_Value(DATE* value) {
     *value = value_;
     return Fail(kConversionFailed);
   }
-  // A calendar's value is a day: the time fields MCM_GETCURSEL leaves are undefined (Wine's
-  // keep the time of day the control was made at).
-  st.wHour = st.wMinute = st.wSecond = st.wMilliseconds = 0;
   value_ = ToDate(st);
   *value = value_;
   return S_OK;
