@@ -121,7 +121,11 @@ public:
     ~ModalAnswerer() {
         if (watch_) {
             SetEvent(stop_);
-            WaitForSingleObject(watch_, INFINITE);
+            // The watch may be sending to this thread's windows (MN_GETHMENU, DM_GETDEFID).
+            while (MsgWaitForMultipleObjects(1, &watch_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+                MSG m;
+                PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            }
             CloseHandle(watch_);
         }
         if (stop_) CloseHandle(stop_);
