@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "addin/com/module.h"
+#include "addin/dialogs/mForms.h"
 #include "addin/host/Connect.h"
 #include "addin/tracking/CExplorersWrapper.h"
 #include "automation/text.h"
@@ -15,11 +16,14 @@ namespace {
 
 constexpr DISPID kStateId = 0x60030000;
 constexpr DISPID kTrackedExplorersId = 0x60030001;
+constexpr DISPID kShowQuickTaskId = 0x60030002;
+constexpr DISPID kShowQuickAppointmentId = 0x60030003;
 
 constexpr std::pair<const wchar_t*, DISPID> kMembers[] = {
     {L"OnConnection", 1},      {L"OnDisconnection", 2},   {L"OnAddInsUpdate", 3},
     {L"OnStartupComplete", 4}, {L"OnBeginShutdown", 5},   {L"State", kStateId},
-    {L"TrackedExplorers", kTrackedExplorersId}};
+    {L"TrackedExplorers", kTrackedExplorersId}, {L"ShowQuickTask", kShowQuickTaskId},
+    {L"ShowQuickAppointment", kShowQuickAppointmentId}};
 
 // The custom argument as the portable object takes it; anything unreadable is an empty array.
 Array CustomArray(SAFEARRAY** custom) noexcept {
@@ -152,6 +156,24 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
         result->vt = VT_I4;
         return get_TrackedExplorers(&result->lVal);
     }
+    if (id == kShowQuickTaskId || id == kShowQuickAppointmentId) {
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+        if (params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
+        if (result) VariantInit(result);
+        win::Variant mail, topmost;
+        IDispatch* mailDispatch = nullptr;
+        if (!DispatchArg(params->rgvarg[1], mail, mailDispatch)) {
+            if (argErr) *argErr = 1;
+            return DISP_E_TYPEMISMATCH;
+        }
+        if (!ArgAs(params->rgvarg[0], VT_BOOL, topmost)) {
+            if (argErr) *argErr = 0;
+            return DISP_E_TYPEMISMATCH;
+        }
+        return id == kShowQuickTaskId ? ShowQuickTask(mailDispatch, topmost.Get().boolVal)
+                                      : ShowQuickAppointment(mailDispatch, topmost.Get().boolVal);
+    }
     if (id < 1 || id > 5) return DISP_E_MEMBERNOTFOUND;
     if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
@@ -252,6 +274,22 @@ HRESULT ConnectObject::get_TrackedExplorers(LONG* count) {
     *count = 0;
     try {
         if (auto explorers = connect_->Explorers()) *count = explorers->Count();
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::ShowQuickTask(IDispatch* mail, VARIANT_BOOL topmost) {
+    try {
+        brisko::ShowQuickTask(ObjectOf(mail), topmost != VARIANT_FALSE);
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::ShowQuickAppointment(IDispatch* mail, VARIANT_BOOL topmost) {
+    try {
+        brisko::ShowQuickAppointment(ObjectOf(mail), topmost != VARIANT_FALSE);
     } catch (...) {
     }
     return S_OK;

@@ -28,7 +28,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;
 
     // IDispatch, shared by both interfaces: the five methods by name and DISPID 1..5, the two
-    // properties of _Connect.
+    // properties and two methods of _Connect.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
@@ -47,6 +47,9 @@ public:
     // _Connect
     HRESULT STDMETHODCALLTYPE get_State(BSTR* state) override;
     HRESULT STDMETHODCALLTYPE get_TrackedExplorers(LONG* count) override;
+    // The quick dialogs for a mail (mForms.ShowQuickTask / ShowQuickAppointment): S_OK always.
+    HRESULT STDMETHODCALLTYPE ShowQuickTask(IDispatch* mail, VARIANT_BOOL topmost) override;
+    HRESULT STDMETHODCALLTYPE ShowQuickAppointment(IDispatch* mail, VARIANT_BOOL topmost) override;
 
 private:
     long refs_ = 1;

@@ -199,6 +199,20 @@ TEST_F(PriorityBarTest, AClickOnTheLowButtonGivesValueZero) {
   EXPECT_EQ(S_OK, site_->Control<IPersistStreamInit>()->IsDirty());
 }
 
+// The dialogs set the value the bar already shows (Normal after creation): that is no failure,
+// whatever the toolbar answers for a checked group button checked again.
+TEST_F(PriorityBarTest, PuttingThePressedValueAgainSucceeds) {
+  Activate();
+  for (int v : {1, 1, 2, 2, 0, 0}) {
+    SCOPED_TRACE(v);
+    EXPECT_EQ(S_OK, bar_->put_Value(v));
+    EXPECT_EQ(v, Value());
+  }
+  EXPECT_TRUE(Checked(kLow));
+  EXPECT_FALSE(Checked(kNormal));
+  EXPECT_FALSE(Checked(kHigh));
+}
+
 TEST_F(PriorityBarTest, ValueOutsideTheButtonsFailsAfterActivationAndLeavesThePressedButton) {
   Activate();
   ASSERT_EQ(S_OK, bar_->put_Value(0));

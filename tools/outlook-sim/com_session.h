@@ -37,7 +37,13 @@ public:
     std::vector<std::wstring> TakeEscapedErrors() override;
     Registry& AddinRegistry() override { return registry_; }
     CodePage& AddinCodePage() override { return codePage_; }
-    bool InProcessCommand(const std::vector<std::wstring>&, std::ostream&) override { return false; }
+    // "answer msgbox ok|yes|no" and "answer menu <command id>|dismiss": the real message boxes and
+    // popup menus of the add-in are answered from a timer inside their modal loops.
+    bool InProcessCommand(const std::vector<std::wstring>& words, std::ostream& out) override;
+    // The quick dialogs' real windows (com_dialogs.cpp): opened through _Connect, driven with
+    // window messages as a user's input produces them, read back from the windows.
+    bool DialogCommand(const std::vector<std::wstring>& words, const ObjectPtr& item, std::ostream& out) override;
+    bool DialogListing(const std::wstring& dialog, std::wstring& text) override;
 
     // The observed add-in's log file; empty until it is known.
     const std::wstring& LogFile() const { return logFile_; }
@@ -55,8 +61,18 @@ private:
     void ForEach(const wchar_t* entry, F&& call);
     void FindLogFile(const std::wstring& progId);
 
+    // One quick dialog opened by "show": its window and which of the two dialogs it is.
+    struct DialogWindow {
+        HWND hwnd = nullptr;
+        bool task = true;
+        HWND focus = nullptr;  // its control that had the focus last (the dialog manager restores it)
+    };
+    void NoteFocus();
+    HWND DialogNamed(const std::wstring& name);
+
     std::wstring observed_;
     std::vector<Addin> addins_;
+    std::vector<DialogWindow> dialogs_;  // D1, D2, ...
     win::ComPtr<IDispatch> application_;
     win::ComPtr<_Connect> state_;
     win::SafeArray custom_;
