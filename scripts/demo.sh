@@ -26,7 +26,7 @@ fi
 
 bash scripts/bootstrap.sh >&2
 cmake --preset windows --log-level=WARNING >&2
-cmake --build --preset windows --target outlook-sim brisko_dll redemption_dll >&2
+cmake --build --preset windows --target outlook-sim brisko_dll redemption_dll kelvane >&2
 
 args=()
 if [ $# -eq 1 ] && [ "$1" != "-" ]; then
@@ -39,7 +39,8 @@ state="$root/build/windows/wine"
 set +e
 scripts/wine-run.sh --state-dir "$state" build/windows/tools/outlook-sim/outlook-sim.exe \
   --register "Z:$root/build/windows/addin/Brisko.dll" \
-  --register "Z:$root/build/windows/standins/redemption/RedemptionStandIn.dll" --clean "${args[@]}" | tr -d '\r' |
+  --register "Z:$root/build/windows/standins/redemption/RedemptionStandIn.dll" \
+  --register "Z:$root/build/windows/controls/Kelvane.dll" --clean "${args[@]}" | tr -d '\r' |
   while IFS= read -r line; do
     printf '%s\n' "$line"
     # The log's Windows path, and where it lies in the Wine prefix.

@@ -21,6 +21,17 @@ version 11
 explorer Inbox
 start
 expect state Running
+# An e-mail becomes a task in one step: the quick task dialog, filled from the mail; the subject
+# edited, the due date picked, the mail moved to a folder picked through the link, Create.
+show task Inbox 5
+type D1 txtSubject "Kick-off: prepare the agenda"
+date D1 mvDueDate 2010-05-19
+answer picker "Inbox\Projects"
+click D1 lnkMoveFolder
+print dialog D1
+click D1 btnCreateTask
+print items Tasks
+print items "Inbox\Projects"
 select E1 1 2
 switch E1 "Inbox\Projects"
 # A second window: on Outlook 2003 it is set up at its first activation.
