@@ -10,115 +10,10 @@
 
 #include "container.h"
 #include "kelvane_testing.h"
+#include "win_png.h"
 
 namespace kelvane_test {
 namespace {
-
-// --- A minimal PNG writer (stored deflate blocks) ---------------------------------
-
-unsigned long Crc(const unsigned char* data, size_t n, unsigned long crc = 0xFFFFFFFFul) {
-  static unsigned long table[256];
-  static bool ready = false;
-  if (!ready) {
-    for (unsigned long i = 0; i < 256; ++i) {
-      unsigned long c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320ul ^ (c >> 1) : c >> 1;
-      table[i] = c;
-    }
-    ready = true;
-  }
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return crc;
-}
-
-void Put32(std::vector<unsigned char>& out, unsigned long v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>((v >> shift) & 0xFF));
-}
-
-void Chunk(std::vector<unsigned char>& png, const char* type, const std::vector<unsigned char>& data) {
-  Put32(png, static_cast<unsigned long>(data.size()));
-  std::vector<unsigned char> body(type, type + 4);
-  body.insert(body.end(), data.begin(), data.end());
-  png.insert(png.end(), body.begin(), body.end());
-  Put32(png, Crc(body.data(), body.size()) ^ 0xFFFFFFFFul);
-}
-
-// rgb: width * height * 3 bytes, top row first.
-std::vector<unsigned char> EncodePng(int width, int height, const std::vector<unsigned char>& rgb) {
-  std::vector<unsigned char> raw;
-  raw.reserve(static_cast<size_t>(height) * (static_cast<size_t>(width) * 3 + 1));
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // no filter
-    auto row = rgb.begin() + static_cast<std::ptrdiff_t>(y) * width * 3;
-    raw.insert(raw.end(), row, row + width * 3);
-  }
-  std::vector<unsigned char> z = {0x78, 0x01};
-  for (size_t pos = 0; pos < raw.size() || pos == 0;) {
-    const size_t n = std::min<size_t>(65535, raw.size() - pos);
-    const bool last = pos + n >= raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<unsigned char>(n & 0xFF));
-    z.push_back(static_cast<unsigned char>(n >> 8));
-    z.push_back(static_cast<unsigned char>(~n & 0xFF));
-    z.push_back(static_cast<unsigned char>((~n >> 8) & 0xFF));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
-             raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-    pos += n;
-    if (last) break;
-  }
-  unsigned long a = 1, b = 0;
-  for (unsigned char c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  Put32(z, (b << 16) | a);
-
-  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<unsigned char> header;
-  Put32(header, static_cast<unsigned long>(width));
-  Put32(header, static_cast<unsigned long>(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-  Chunk(png, "IHDR", header);
-  Chunk(png, "IDAT", z);
-  Chunk(png, "IEND", {});
-  return png;
-}
-
-// The window's client area as it is on the screen, RGB top row first.
-std::vector<unsigned char> Capture(HWND window, int& width, int& height) {
-  RECT rc{};
-  GetClientRect(window, &rc);
-  width = rc.right;
-  height = rc.bottom;
-  HDC window_dc = GetDC(window);
-  HDC dc = CreateCompatibleDC(window_dc);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  olectl::GdiObject<HBITMAP> bitmap(CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  std::vector<unsigned char> rgb;
-  if (bitmap && bits) {
-    HGDIOBJ old = SelectObject(dc, bitmap.Get());
-    BitBlt(dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    SelectObject(dc, old);
-    const auto* px = static_cast<const unsigned char*>(bits);
-    rgb.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
-      rgb.push_back(px[i * 4 + 2]);
-      rgb.push_back(px[i * 4 + 1]);
-      rgb.push_back(px[i * 4 + 0]);
-    }
-  }
-  DeleteDC(dc);
-  ReleaseDC(window, window_dc);
-  return rgb;
-}
 
 void Label(HWND parent, const wchar_t* text, int x, int y, int w) {
   HWND label = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE, x, y, w, 16, parent, nullptr,
@@ -179,20 +74,12 @@ int Run(const wchar_t* out_path) {
         Sleep(25);
       }
       int width = 0, height = 0;
-      std::vector<unsigned char> rgb = Capture(frame, width, height);
+      std::vector<unsigned char> rgb = test_support::CaptureClient(frame, width, height);
       bool varied = false;
       for (size_t i = 3; i < rgb.size() && !varied; i += 3) varied = rgb[i] != rgb[0] || rgb[i + 1] != rgb[1];
-      if (!rgb.empty()) {
-        std::vector<unsigned char> png = EncodePng(width, height, rgb);
-        FILE* f = _wfopen(out_path, L"wb");
-        if (f) {
-          const bool written = fwrite(png.data(), 1, png.size(), f) == png.size();
-          fclose(f);
-          if (written && varied) {
-            std::printf("saved %dx%d\n", width, height);
-            rc = 0;
-          }
-        }
+      if (!rgb.empty() && test_support::WritePng(out_path, width, height, rgb) && varied) {
+        std::printf("saved %dx%d\n", width, height);
+        rc = 0;
       }
     }
     for (auto& site : sites) site->Close();

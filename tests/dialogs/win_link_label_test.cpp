@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -16,6 +16,8 @@
 #include "automation/error.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/win/win_link_label.h"
+#include "win_png.h"
+#include "win_test_frame.h"
 
 namespace brisko {
 namespace {
@@ -26,47 +28,8 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kPurple = RGB(85, 26, 139);
 
-HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
-
-// Keeps its font as a dialog does.
-LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_SETFONT) {
-        SetWindowLongPtrW(w, GWLP_USERDATA, static_cast<LONG_PTR>(wp));
-        return 0;
-    }
-    if (msg == WM_GETFONT) return GetWindowLongPtrW(w, GWLP_USERDATA);
-    return DefWindowProcW(w, msg, wp, lp);
-}
-
-// A top-level test window, 400 x 200 pixels at (100, 100) of the screen.
-class Frame {
-public:
-    Frame() {
-        static const bool registered = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = FrameProc;
-            wc.hInstance = Instance();
-            wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-            wc.lpszClassName = L"LinkLabelTestFrame";
-            return RegisterClassW(&wc) != 0;
-        }();
-        EXPECT_TRUE(registered);
-        window = CreateWindowExW(0, L"LinkLabelTestFrame", L"Link labels", WS_POPUP | WS_VISIBLE, 100, 100, 400, 200,
-                                 nullptr, nullptr, Instance(), nullptr);
-        // Set before the link labels are made, as a dialog's font is.
-        font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
-    ~Frame() {
-        if (IsWindow(window)) DestroyWindow(window);
-        DeleteObject(font);
-    }
-    Frame(const Frame&) = delete;
-    Frame& operator=(const Frame&) = delete;
-
-    HWND window = nullptr;
-    HFONT font = nullptr;
-};
+using test_support::Frame;
+using test_support::Instance;
 
 class WinLinkLabelTest : public ::testing::Test {
 protected:
@@ -142,7 +105,7 @@ protected:
 
     sim::SimPlatform platform;
     WinLinkLabelViews views{reinterpret_cast<std::uintptr_t>(Instance())};
-    Frame frame;
+    Frame frame{L"Link labels"};
     std::shared_ptr<CLinkLabel> link;
     HWND control = nullptr;
     HWND label = nullptr;
@@ -330,94 +293,6 @@ TEST(WinLinkLabelViewsTest, WithoutAParentTheControlIsAWindowOfItsOwn) {
 
 // --- A picture of a hovered and a normal link label -------------------------------------
 
-unsigned long Crc(const std::vector<unsigned char>& data) {
-    unsigned long crc = 0xFFFFFFFFul;
-    for (unsigned char b : data) {
-        crc ^= b;
-        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320ul ^ (crc >> 1) : crc >> 1;
-    }
-    return crc ^ 0xFFFFFFFFul;
-}
-
-void Put32(std::vector<unsigned char>& out, unsigned long v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>((v >> shift) & 0xFF));
-}
-
-// A PNG of RGB rows, top row first, in stored deflate blocks.
-std::vector<unsigned char> Png(int width, int height, const std::vector<unsigned char>& rgb) {
-    std::vector<unsigned char> raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        const auto row = rgb.begin() + static_cast<std::ptrdiff_t>(y) * width * 3;
-        raw.insert(raw.end(), row, row + width * 3);
-    }
-    std::vector<unsigned char> z = {0x78, 0x01};
-    for (std::size_t pos = 0; pos < raw.size();) {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - pos);
-        z.push_back(pos + n >= raw.size() ? 1 : 0);
-        z.insert(z.end(), {static_cast<unsigned char>(n & 0xFF), static_cast<unsigned char>(n >> 8),
-                           static_cast<unsigned char>(~n & 0xFF), static_cast<unsigned char>((~n >> 8) & 0xFF)});
-        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-        pos += n;
-    }
-    unsigned long a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    Put32(z, (b << 16) | a);
-    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    auto chunk = [&](const char* type, const std::vector<unsigned char>& data) {
-        Put32(png, static_cast<unsigned long>(data.size()));
-        std::vector<unsigned char> body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        png.insert(png.end(), body.begin(), body.end());
-        Put32(png, Crc(body));
-    };
-    std::vector<unsigned char> header;
-    Put32(header, static_cast<unsigned long>(width));
-    Put32(header, static_cast<unsigned long>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    chunk("IHDR", header);
-    chunk("IDAT", z);
-    chunk("IEND", {});
-    return png;
-}
-
-// The window's client area as RGB, top row first.
-std::vector<unsigned char> Capture(HWND window, int& width, int& height) {
-    RECT rc{};
-    GetClientRect(window, &rc);
-    width = rc.right;
-    height = rc.bottom;
-    HDC windowDc = GetDC(window);
-    HDC dc = CreateCompatibleDC(windowDc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<unsigned char> rgb;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        BitBlt(dc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-        GdiFlush();
-        SelectObject(dc, old);
-        const auto* px = static_cast<const unsigned char*>(bits);
-        for (std::size_t i = 0; i < static_cast<std::size_t>(width) * static_cast<std::size_t>(height); ++i) {
-            rgb.insert(rgb.end(), {px[i * 4 + 2], px[i * 4 + 1], px[i * 4 + 0]});
-        }
-    }
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(window, windowDc);
-    return rgb;
-}
-
 // Pixels in the rectangle near the colour (each channel within 60).
 int CountNear(const std::vector<unsigned char>& rgb, int width, const RECT& r, COLORREF c) {
     int n = 0;
@@ -447,7 +322,7 @@ TEST_F(WinLinkLabelTest, PictureOfAHoveredAndANormalLabel) {
     RedrawWindow(frame.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 
     int width = 0, height = 0;
-    const std::vector<unsigned char> rgb = Capture(frame.window, width, height);
+    const std::vector<unsigned char> rgb = test_support::CaptureClient(frame.window, width, height);
     ASSERT_EQ(rgb.size(), static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
     const RECT hovered = WindowRectIn(control, frame.window);
     const RECT plain = WindowRectIn(reinterpret_cast<HWND>(normal->View().Window()), frame.window);
@@ -462,11 +337,7 @@ TEST_F(WinLinkLabelTest, PictureOfAHoveredAndANormalLabel) {
     }
     EXPECT_GT(longestRedRow, (hovered.right - hovered.left) * 3 / 4);
 
-    const std::vector<unsigned char> png = Png(width, height, rgb);
-    if (FILE* f = _wfopen(L"link-label-screenshot.png", L"wb")) {
-        EXPECT_EQ(std::fwrite(png.data(), 1, png.size(), f), png.size());
-        std::fclose(f);
-    }
+    EXPECT_TRUE(test_support::WritePng(L"link-label-screenshot.png", width, height, rgb));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "automation/text.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/win/win_link_label.h"
+#include "win_test_frame.h"
 
 namespace brisko {
 namespace {
@@ -26,46 +27,8 @@ namespace {
 using Strings = std::vector<std::wstring>;
 using win::WinLinkLabelViews;
 
-HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
-
-// Keeps its font as a dialog does.
-LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_SETFONT) {
-        SetWindowLongPtrW(w, GWLP_USERDATA, static_cast<LONG_PTR>(wp));
-        return 0;
-    }
-    if (msg == WM_GETFONT) return GetWindowLongPtrW(w, GWLP_USERDATA);
-    return DefWindowProcW(w, msg, wp, lp);
-}
-
-// A top-level window of 400 x 200 pixels in an 8-point Tahoma, set before its link label is made.
-class Frame {
-public:
-    Frame() {
-        static const bool registered = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = FrameProc;
-            wc.hInstance = Instance();
-            wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-            wc.lpszClassName = L"SetPathTestFrame";
-            return RegisterClassW(&wc) != 0;
-        }();
-        EXPECT_TRUE(registered);
-        window = CreateWindowExW(0, L"SetPathTestFrame", L"Folder paths", WS_POPUP | WS_VISIBLE, 100, 100, 400, 200,
-                                 nullptr, nullptr, Instance(), nullptr);
-        font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
-    ~Frame() {
-        if (IsWindow(window)) DestroyWindow(window);
-        DeleteObject(font);
-    }
-    Frame(const Frame&) = delete;
-    Frame& operator=(const Frame&) = delete;
-
-    HWND window = nullptr;
-    HFONT font = nullptr;
-};
+using test_support::Frame;
+using test_support::Instance;
 
 // The link label seen late bound, as the path fitting sees it, with every caption it is given.
 class RecordingLabel final : public Object {
@@ -176,7 +139,7 @@ protected:
 
     sim::SimPlatform platform;
     WinLinkLabelViews views{reinterpret_cast<std::uintptr_t>(Instance())};
-    Frame frame;
+    Frame frame{L"Folder paths"};
     std::shared_ptr<CLinkLabel> link;
     HWND control = nullptr;
     HWND label = nullptr;
