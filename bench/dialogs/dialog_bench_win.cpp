@@ -43,6 +43,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "addin/forms/quick_designs.h"
 #include "automation/error.h"
