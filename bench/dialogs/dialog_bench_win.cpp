@@ -1,14 +1,17 @@
 // The quick dialogs under Wine with the real windows (Windows target): what the user waits for,
 // beside the same windows bare. bench/dialog_bench.cpp times the same natively.
 //
-// The add-in's code is linked into this program with the Win32 platform installed (the Wine
-// registry, Torvik.dll's log, the Win32 locale, BriskoFormWindow with Kelvane.dll's controls
-// through COM); the simulated Outlook (sample mailbox, version 12) is reached over IDispatch, as
-// Brisko.dll reaches it (tests/formwin/addin_session.h). The safe item library comes from the
-// in-memory class table.
+// Brisko.dll is loaded as Outlook loads it: registered (with Kelvane.dll and RedemptionStandIn.dll)
+// in the program's Wine prefix, created by ProgID, IDTExtensibility2 driven on the simulated
+// Outlook (sample mailbox, version 12) exposed over IDispatch; the dialogs open through its hidden
+// _Connect members ShowQuickTask / ShowQuickAppointment, and their windows (BriskoFormWindow) are
+// found on the thread and their buttons clicked by child id (1000 + the control's position), as
+// outlook-sim does. The bare windows come from the add-in's code linked into this program with the
+// Win32 platform installed (tests/formwin/addin_session.h); it also writes, once at the start, the
+// remembered move folder and mail action that Brisko.dll reads from the registry.
 //
-//   Show         ShowQuickTask / ShowQuickAppointment on a sample mail with a remembered move
-//                folder, until the dialog is visible and the thread's queue is empty
+//   Show         ShowQuickTask / ShowQuickAppointment over COM on a sample mail with a remembered
+//                move folder, until a new dialog is visible and the thread's queue is empty
 //   Create       the Create button clicked (BM_CLICK) until the dialog is gone: the item created,
 //                the mail moved, the queue empty
 //   Bare show    the design table's controls in a BriskoFormWindow (no localising, no options,
@@ -23,35 +26,41 @@
 //
 //   dialog_bench_win [seconds]
 //
-// Run it in a Wine prefix of its own: the add-in writes its options and recent lists to the
-// registry.
+// Run it in a Wine prefix of its own: it registers the COM servers, and the add-in writes its
+// options and recent lists to the registry.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
-#include "addin/dialogs/mForms.h"
 #include "addin/forms/quick_designs.h"
 #include "automation/error.h"
 #include "automation/text.h"
+#include "automation/win/com_ptr.h"
+#include "automation/win/object_dispatch.h"
 #include "tests/formwin/addin_session.h"
 #include "tests/formwin/form_window_testing.h"
 #include "tools/outlook-sim/sim_exposure.h"
+// The add-in's interface identifiers, defined here.
+#include <initguid.h>
+#include "brisko_idl.h"
 
 namespace {
 
 using namespace brisko;
 using formwin_testing::AddinSession;
-using formwin_testing::ChildOf;
 
 double Now() {
     static LARGE_INTEGER frequency = [] {
@@ -101,43 +110,195 @@ Result Measure(const Iteration& addin, const Iteration& bare, double minSeconds)
 constexpr int kFreshEvery = 100;
 const wchar_t* const kSubject = L"Quarterly report: figures for the board meeting";
 
+// An in-process server loaded by path and registered while this lives.
+class RegisteredServer {
+public:
+    explicit RegisteredServer(const std::wstring& path) : module_(LoadLibraryW(path.c_str())) {
+        registered = module_ && SUCCEEDED(Entry("DllRegisterServer"));
+    }
+    ~RegisteredServer() {
+        if (registered) Entry("DllUnregisterServer");
+        if (module_) FreeLibrary(module_);
+    }
+    RegisteredServer(const RegisteredServer&) = delete;
+    RegisteredServer& operator=(const RegisteredServer&) = delete;
+
+    bool registered = false;
+
+private:
+    HRESULT Entry(const char* name) const {
+        using Call = HRESULT(STDAPICALLTYPE*)();
+        auto call = reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return call ? call() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    }
+    HMODULE module_;
+};
+
+// The add-in's COMAddIn object as the host hands it over.
+class AddInObject : public Object {
+public:
+    Value Invoke(std::wstring_view name, CallKind, Args&) override {
+        if (name == L"ProgId") return Value(std::wstring(L"Brisko.Connect"));
+        if (name == L"Connect") return Value(true);
+        return {};
+    }
+    std::wstring TypeName() const override { return L"COMAddIn"; }
+};
+
+std::string Hex(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+// Brisko.dll created by its ProgID and connected to the sample mailbox (version 12) over
+// IDispatch, as Outlook loads it at start-up; disconnected and released at the end.
+class ComSession {
+public:
+    ComSession() : custom_(win::SafeArray::Attach(SafeArrayCreateVector(VT_VARIANT, 0, 0))), customRef_(custom_.Get()) {
+        mailbox = sim::BuildSampleMailbox(host);
+        host.SetMajorVersion(12);
+        application_ = win::ExposeObject(host.ApplicationObject());
+        addInInst_ = win::ExposeObject(std::make_shared<AddInObject>());
+        CLSID clsid{};
+        win::ComPtr<IUnknown> unknown;
+        HRESULT hr = CLSIDFromProgID(L"Brisko.Connect", &clsid);
+        if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, unknown.PutVoid());
+        if (FAILED(hr) || !unknown) Throw("CoCreateInstance(Brisko.Connect) returned " + Hex(hr));
+        addin_ = unknown.As<IDTExtensibility2>(IID_IDTExtensibility2);
+        connect = unknown.As<_Connect>(IID__Connect);
+        if (!addin_ || !connect) Throw("Brisko.Connect answers no IDTExtensibility2 or _Connect");
+        hr = addin_->OnConnection(application_.Get(), ::ext_cm_Startup, addInInst_.Get(), &customRef_);
+        if (hr != S_OK) Throw("OnConnection returned " + Hex(hr));
+        hr = addin_->OnStartupComplete(&customRef_);
+        if (hr != S_OK) Throw("OnStartupComplete returned " + Hex(hr));
+    }
+    ~ComSession() {
+        if (addin_) {
+            addin_->OnBeginShutdown(&customRef_);
+            addin_->OnDisconnection(::ext_dm_HostShutdown, &customRef_);
+        }
+        connect = nullptr;
+        addin_ = nullptr;
+        addInInst_ = nullptr;
+        application_ = nullptr;
+    }
+    ComSession(const ComSession&) = delete;
+    ComSession& operator=(const ComSession&) = delete;
+
+    // A new mail in the Inbox; mail: the mail over IDispatch, as the host hands it to the add-in.
+    sim::SimItem* NewMail(win::ComPtr<IDispatch>& mail, const std::wstring& subject) {
+        sim::MailFields fields;
+        fields.subject = subject;
+        fields.body = L"Please find the figures attached.\r\nRegards, Jonas";
+        fields.senderName = L"Jonas Weber";
+        fields.categories = L"Reports";
+        fields.importance = 2;
+        sim::SimItem* item = host.AddMail(mailbox.inbox, fields);
+        const ObjectPtr session = ObjectOf(host.ApplicationObject(), L"Session");
+        mail = win::ExposeObject(ObjectOf(session, L"GetItemFromID", {item->EntryID(), mailbox.inbox->StoreID()}));
+        return item;
+    }
+
+    sim::SimOutlook host;
+    sim::SampleMailbox mailbox;
+    win::ComPtr<_Connect> connect;
+
+private:
+    [[noreturn]] static void Throw(const std::string& what) { throw std::runtime_error(what); }
+
+    win::SafeArray custom_;
+    SAFEARRAY* customRef_;
+    win::ComPtr<IDispatch> application_;
+    win::ComPtr<IDispatch> addInInst_;
+    win::ComPtr<IDTExtensibility2> addin_;
+};
+
+BOOL CALLBACK CollectDialogs(HWND w, LPARAM lp) {
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (std::wstring(cls) == win::WinFormWindows::kClassName) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> DialogWindows() {
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectDialogs, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A button of a dialog's window: its child id is 1000 + its position in the design table.
+HWND ButtonOf(HWND dialog, bool task, const wchar_t* name) {
+    const forms::FormDesign& design = task ? forms::QuickTaskDesign() : forms::QuickAppointmentDesign();
+    for (std::size_t i = 0; i < design.controls.size(); ++i) {
+        if (design.controls[i].name == name) return GetDlgItem(dialog, win::WinFormWindows::kFirstControlId + static_cast<int>(i));
+    }
+    return nullptr;
+}
+
+// Brisko.dll and this program each keep their own hosting of atl.dll, and Wine's AtlAxWinInit
+// fails when its window class is registered already: the class Brisko.dll's hosting registered
+// goes (no window of it is left between iterations) before this program's hosting registers it
+// again, once, the same class of the same atl.dll.
+void ShareAtlClass() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    if (HMODULE atl = GetModuleHandleW(L"atl.dll")) UnregisterClassW(L"AtlAxWin", atl);
+}
+
 class Bench {
 public:
-    double Show(bool task, std::string& failure) {
+    // A new mail in a session (outside the timing).
+    sim::SimItem* Prepare(win::ComPtr<IDispatch>& mail) {
         Fresh();
-        ObjectPtr mail;
-        sim::SimItem* item = session_->NewMail(mail, kSubject);
-        const double start = Now();
-        if (task) ShowQuickTask(mail, false);
-        else ShowQuickAppointment(mail, false);
+        return session_->NewMail(mail, kSubject);
+    }
+
+    // The add-in's dialog for the mail, opened through _Connect: the new window, or null.
+    HWND Open(bool task, win::ComPtr<IDispatch>& mail, std::string& failure) {
+        const auto before = DialogWindows();
+        const HRESULT hr = task ? session_->connect->ShowQuickTask(mail.Get(), VARIANT_FALSE)
+                                : session_->connect->ShowQuickAppointment(mail.Get(), VARIANT_FALSE);
+        mail = nullptr;
         Idle();
+        if (hr != S_OK) {
+            failure = std::string(task ? "ShowQuickTask" : "ShowQuickAppointment") + " returned " + Hex(hr);
+            return nullptr;
+        }
+        for (HWND d : DialogWindows()) {
+            if (std::find(before.begin(), before.end(), d) == before.end() && IsWindowVisible(d)) return d;
+        }
+        failure = "no dialog shown";
+        return nullptr;
+    }
+
+    double Show(bool task, std::string& failure) {
+        win::ComPtr<IDispatch> mail;
+        Prepare(mail);
+        const double start = Now();
+        const HWND dialog = Open(task, mail, failure);
         const double elapsed = Now() - start;
-        const auto form = session_->Dialog(task, item);
-        if (!form || !IsWindowVisible(reinterpret_cast<HWND>(form->hWnd()))) {
-            failure = "no dialog shown";
+        if (!dialog) return -1;
+        SendMessageW(ButtonOf(dialog, task, L"btnCancel"), BM_CLICK, 0, 0);
+        Idle();
+        if (IsWindow(dialog)) {
+            failure = "the dialog stayed open after Cancel";
             return -1;
         }
-        SendMessageW(ChildOf(*form, L"btnCancel"), BM_CLICK, 0, 0);
-        Idle();
         return elapsed;
     }
 
     double Create(bool task, std::string& failure) {
-        Fresh();
-        ObjectPtr mail;
-        sim::SimItem* item = session_->NewMail(mail, kSubject);
-        if (task) ShowQuickTask(mail, false);
-        else ShowQuickAppointment(mail, false);
-        Idle();
-        auto form = session_->Dialog(task, item);
-        if (!form) {
-            failure = "no dialog shown";
+        win::ComPtr<IDispatch> mail;
+        sim::SimItem* item = Prepare(mail);
+        const HWND dialog = Open(task, mail, failure);
+        if (!dialog) return -1;
+        const HWND button = ButtonOf(dialog, task, task ? L"btnCreateTask" : L"btnCreateAppointment");
+        if (!button) {
+            failure = "no Create button";
             return -1;
         }
-        const HWND dialog = reinterpret_cast<HWND>(form->hWnd());
-        const HWND button = ChildOf(*form, task ? L"btnCreateTask" : L"btnCreateAppointment");
-        // The dialog's last reference is the add-in's own, as after a user's command.
-        form.reset();
         const double start = Now();
         SendMessageW(button, BM_CLICK, 0, 0);
         Idle();
@@ -154,6 +315,7 @@ public:
     }
 
     static double BareShow(bool task, std::string& failure) {
+        ShareAtlClass();
         const double start = Now();
         auto form = task ? forms::MakeQuickTaskDesign() : forms::MakeQuickAppointmentDesign();
         try {
@@ -171,6 +333,7 @@ public:
     }
 
     static double BareClose(bool task, std::string& failure) {
+        ShareAtlClass();
         auto form = task ? forms::MakeQuickTaskDesign() : forms::MakeQuickAppointmentDesign();
         try {
             form->Load();
@@ -194,10 +357,10 @@ private:
     void Fresh() {
         if (!session_ || ++uses_ % kFreshEvery == 0) {
             session_.reset();
-            session_ = std::make_unique<AddinSession>();
+            session_ = std::make_unique<ComSession>();
         }
     }
-    std::unique_ptr<AddinSession> session_;
+    std::unique_ptr<ComSession> session_;
     long uses_ = 0;
 };
 
@@ -209,21 +372,54 @@ std::wstring LogFolder() {
     return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS ? path : std::wstring();
 }
 
+// The move folder Inbox\Projects\Alpha and "move the mail" remembered where Brisko.dll reads
+// them, the sample mailbox's key (the Inbox's parent's entry id): the linked add-in's session
+// writes them at its shutdown, under the common key as it knows no mailbox.
+bool Remember() {
+    { const AddinSession seed; }
+    sim::SimOutlook host;
+    sim::BuildSampleMailbox(host);
+    const ObjectPtr inbox = ObjectOf(ObjectOf(host.ApplicationObject(), L"Session"), L"GetDefaultFolder", {6});
+    const std::wstring common = L"Software\\Corvant\\Brisko";
+    const std::wstring mailbox = common + L"\\" + GetOf(ObjectOf(inbox, L"Parent"), L"EntryID").AsString();
+    HKEY from = nullptr;
+    HKEY to = nullptr;
+    bool ok = RegOpenKeyExW(HKEY_CURRENT_USER, (common + L"\\RecentMove2Folders").c_str(), 0, KEY_READ, &from) == ERROR_SUCCESS &&
+              RegCreateKeyExW(HKEY_CURRENT_USER, (mailbox + L"\\RecentMove2Folders").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &to, nullptr) == ERROR_SUCCESS &&
+              RegCopyTreeW(from, nullptr, to) == ERROR_SUCCESS;
+    if (from) RegCloseKey(from);
+    if (to) RegCloseKey(to);
+    for (const wchar_t* name : {L"LastUsed_MailAction1", L"LastUsed_MailAction3"}) {
+        const DWORD move = 1;
+        ok = ok && RegSetKeyValueW(HKEY_CURRENT_USER, mailbox.c_str(), name, REG_DWORD, &move, sizeof move) == ERROR_SUCCESS;
+    }
+    return ok;
+}
+
 int Run(double minSeconds) {
-    formwin_testing::Kelvane kelvane;
-    if (!kelvane.registered) {
-        std::fprintf(stderr, "dialog_bench_win: Kelvane.dll could not be registered\n");
+    const std::wstring brisko = formwin_testing::AddinFolder() + L"\\Brisko.dll";
+    const RegisteredServer kelvane(formwin_testing::ExeFolder() + L"\\Kelvane.dll");
+    const RegisteredServer redemption(formwin_testing::ExeFolder() + L"\\RedemptionStandIn.dll");
+    const RegisteredServer addin(brisko);
+    if (!kelvane.registered || !redemption.registered || !addin.registered) {
+        std::fprintf(stderr, "dialog_bench_win: Kelvane.dll, RedemptionStandIn.dll or %s could not be registered\n",
+                     ToUtf8(brisko).c_str());
         return 2;
     }
     tools::SimExposure exposure;
     formwin_testing::WinAddinPlatform platform;
+    if (!Remember()) {
+        std::fprintf(stderr, "dialog_bench_win: the remembered move folder could not be written\n");
+        return 2;
+    }
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
 
     std::printf("Brisko quick dialogs under Wine: own timing harness (Google Benchmark is not available for the Windows target)\n");
-    std::printf("add-in folder %s, %d dpi; minimum timed time per case %.2f s; mean time per iteration\n\n",
-                ToUtf8(formwin_testing::AddinFolder()).c_str(), dpi, minSeconds);
+    std::printf("%s over COM, %d dpi; minimum timed time per case %.2f s; mean time per iteration\n\n",
+                ToUtf8(brisko).c_str(), dpi, minSeconds);
     std::printf("%-22s %12s %12s %8s %11s\n", "Case", "Add-in (ms)", "Bare (ms)", "Ratio", "Iterations");
     Bench bench;
     struct Case {
@@ -272,6 +468,8 @@ int main(int argc, char** argv) {
         rc = Run(minSeconds);
     } catch (const RuntimeError& e) {
         std::fprintf(stderr, "dialog_bench_win: %s\n", ToUtf8(e.description()).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "dialog_bench_win: %s\n", e.what());
     } catch (...) {
         std::fprintf(stderr, "dialog_bench_win: failed\n");
     }
