@@ -27,7 +27,14 @@ void AxHosting::Load() {
     auto init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
     auto get = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
         reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
-    if (!init || !get || !init()) {
+    // AtlAxWinInit fails (under Wine) when another module of the process initialised atl.dll
+    // first: its window class is there all the same, and serves this module too.
+    auto hostClassExists = [atl] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        return GetClassInfoExW(atl, L"AtlAxWin", &wc) || GetClassInfoExW(nullptr, L"AtlAxWin", &wc);
+    };
+    if (!init || !get || (!init() && !hostClassExists())) {
         FreeLibrary(atl);
         Raise(err::CantCreateObject, L"ActiveX component can't create object: atl.dll can't host controls");
     }
