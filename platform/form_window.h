@@ -3,7 +3,7 @@
 // property change, and hears the user's input from it. Positions and sizes are in twips; the
 // window converts them with its screen's twips per pixel.
 //
-// Controls are numbered by the form (ControlSpec::id: the control's position in the form's
+// Controls are numbered by the form (ControlSetup::id: the control's position in the form's
 // Controls, from 0); the window refers to them by that number.
 #pragma once
 
@@ -36,7 +36,7 @@ enum class FormControlKind {
 };
 
 // What a control is when the window creates it. Every later change comes through the setters.
-struct ControlSpec {
+struct ControlSetup {
     int id = 0;
     FormControlKind kind = FormControlKind::Label;
     std::wstring kindName;  // the form's kind name: "CommandButton", "SysMonthCal32", ...
@@ -142,7 +142,7 @@ public:
     // id, given its window (in-place active, hidden while the form is hidden) and returned, late
     // bound; for every other kind the result is nothing. Raises 429 when the class can't be made,
     // or another run-time error when the window can't be.
-    virtual ObjectPtr AddControl(const ControlSpec& spec) = 0;
+    virtual ObjectPtr AddControl(const ControlSetup& setup) = 0;
     // The link label's view that the form made for control id, with this window as its parent.
     virtual void AttachLinkLabel(int id, LinkLabelView& view) = 0;
 

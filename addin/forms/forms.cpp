@@ -679,8 +679,8 @@ std::uintptr_t CForm::hWnd() const noexcept { return window_ ? window_->Handle()
 
 namespace {
 
-ControlSpec SpecOf(const CControl& c) {
-    ControlSpec s;
+ControlSetup SetupOf(const CControl& c) {
+    ControlSetup s;
     s.id = c.Id();
     s.kind = KindOf(c.KindName());
     s.kindName = c.KindName();
@@ -745,23 +745,23 @@ void CForm::Load() {
         if (!Property(L"Enabled").AsBool()) window->SetEnabled(false);
         for (int i = 0; i < controls_->Count(); ++i) {
             const auto c = controls_->At(i);
-            const ControlSpec spec = SpecOf(*c);
-            ObjectPtr object = window->AddControl(spec);
+            const ControlSetup setup = SetupOf(*c);
+            ObjectPtr object = window->AddControl(setup);
             if (c->Has(L"Picture")) {
                 const Value v = c->Property(L"Picture");
                 if (const auto* picture = dynamic_cast<const CPicture*>(v.IsObject() ? v.AsObject().get() : nullptr)) {
-                    window->SetControlPicture(spec.id, picture->bytes());
+                    window->SetControlPicture(setup.id, picture->bytes());
                 }
             }
-            if (spec.kind == FormControlKind::LinkLabel) {
+            if (setup.kind == FormControlKind::LinkLabel) {
                 auto link = CLinkLabel::Create(window->Handle());
-                link->SetCaption(spec.caption);
-                link->SetToolTipText(spec.toolTipText);
-                link->SetEnabled(spec.enabled);
-                link->SetFontBold(spec.fontBold);
-                link->Move(spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height);
-                link->SetVisible(spec.visible);
-                window->AttachLinkLabel(spec.id, link->View());
+                link->SetCaption(setup.caption);
+                link->SetToolTipText(setup.toolTipText);
+                link->SetEnabled(setup.enabled);
+                link->SetFontBold(setup.fontBold);
+                link->Move(setup.rect.left, setup.rect.top, setup.rect.width, setup.rect.height);
+                link->SetVisible(setup.visible);
+                window->AttachLinkLabel(setup.id, link->View());
                 object = link;
             }
             if (object) {

@@ -69,7 +69,7 @@ std::wstring Quoted(const std::wstring& text) {
 }  // namespace
 
 std::wstring SimFormWindow::Control::Label() const {
-    return spec.index ? spec.name + L"(" + std::to_wstring(*spec.index) + L")" : spec.name;
+    return setup.index ? setup.name + L"(" + std::to_wstring(*setup.index) + L")" : setup.name;
 }
 
 SimFormWindow::SimFormWindow(SimFormWindows& owner, std::uintptr_t handle, std::wstring formName, std::wstring caption,
@@ -92,11 +92,11 @@ int SimFormWindow::TwipsPerPixelX() const { return owner_.twipsPerPixelX; }
 int SimFormWindow::TwipsPerPixelY() const { return owner_.twipsPerPixelY; }
 
 SimFormWindow::Control& SimFormWindow::At(int id) {
-    if (id >= 0 && id < static_cast<int>(controls_.size()) && controls_[static_cast<std::size_t>(id)].spec.id == id) {
+    if (id >= 0 && id < static_cast<int>(controls_.size()) && controls_[static_cast<std::size_t>(id)].setup.id == id) {
         return controls_[static_cast<std::size_t>(id)];
     }
     for (auto& c : controls_) {
-        if (c.spec.id == id) return c;
+        if (c.setup.id == id) return c;
     }
     Refuse(L"The window has no control " + std::to_wstring(id));
 }
@@ -108,7 +108,7 @@ const SimFormWindow::Control* SimFormWindow::Find(std::wstring_view label) const
     // A control array's only element by its name alone.
     const Control* only = nullptr;
     for (const auto& c : controls_) {
-        if (!EqualsNoCase(c.spec.name, label)) continue;
+        if (!EqualsNoCase(c.setup.name, label)) continue;
         if (only) return nullptr;
         only = &c;
     }
@@ -122,20 +122,20 @@ SimFormWindow::Control& SimFormWindow::Usable(std::wstring_view label) {
     if (!visible_) Refuse(L"The window " + formName_ + L" is hidden");
     if (!enabled_) Refuse(L"The window " + formName_ + L" is disabled");
     auto& c = const_cast<Control&>(*found);
-    if (!c.spec.visible) Refuse(c.Label() + L" is hidden");
-    if (!c.spec.enabled) Refuse(c.Label() + L" is disabled");
+    if (!c.setup.visible) Refuse(c.Label() + L" is hidden");
+    if (!c.setup.enabled) Refuse(c.Label() + L" is disabled");
     return c;
 }
 
 bool SimFormWindow::CanFocus(const Control& c) const {
-    return Takes(c.spec.kind) && c.spec.visible && c.spec.enabled;
+    return Takes(c.setup.kind) && c.setup.visible && c.setup.enabled;
 }
 
 std::vector<const SimFormWindow::Control*> SimFormWindow::TabOrder() const {
     std::vector<const Control*> order;
     for (const auto& c : controls_) order.push_back(&c);
     std::stable_sort(order.begin(), order.end(),
-                     [](const Control* a, const Control* b) { return a->spec.tabIndex < b->spec.tabIndex; });
+                     [](const Control* a, const Control* b) { return a->setup.tabIndex < b->setup.tabIndex; });
     return order;
 }
 
@@ -149,21 +149,21 @@ bool SimFormWindow::UserFocus(int to) {
     return !destroyed_;
 }
 
-void SimFormWindow::PressButton(Control& c) { events_->UserClicked(c.spec.id, kLinkButtonLeft); }
+void SimFormWindow::PressButton(Control& c) { events_->UserClicked(c.setup.id, kLinkButtonLeft); }
 
 std::wstring SimFormWindow::Shown(const Control& c) const {
-    switch (c.spec.kind) {
+    switch (c.setup.kind) {
         case FormControlKind::TextBox:
         case FormControlKind::ComboBox:
-            return c.spec.text;
+            return c.setup.text;
         case FormControlKind::LinkLabel:
-            return c.link ? c.link->caption : c.spec.caption;
+            return c.link ? c.link->caption : c.setup.caption;
         case FormControlKind::ActiveX: {
             if (!c.object) return {};
             try {
-                if (EqualsNoCase(c.spec.kindName, L"EditBox")) return c.object->Get(L"Text").AsString();
+                if (EqualsNoCase(c.setup.kindName, L"EditBox")) return c.object->Get(L"Text").AsString();
                 const Value v = c.object->Get(L"Value");
-                if (EqualsNoCase(c.spec.kindName, L"PriorityBar")) {
+                if (EqualsNoCase(c.setup.kindName, L"PriorityBar")) {
                     switch (v.AsInt()) {
                         case 0: return L"low";
                         case 1: return L"normal";
@@ -177,7 +177,7 @@ std::wstring SimFormWindow::Shown(const Control& c) const {
             }
         }
         default:
-            return c.spec.caption;
+            return c.setup.caption;
     }
 }
 
@@ -187,19 +187,19 @@ std::wstring SimFormWindow::Listing() const {
     if (!enabled_) out += L" [disabled]";
     out += L"\n";
     for (const Control* c : TabOrder()) {
-        if (c->spec.kind == FormControlKind::Line) continue;
-        out += c->Label() + L" " + c->spec.kindName + L" " + Quoted(Shown(*c));
-        if (c->spec.kind == FormControlKind::CheckBox || c->spec.kind == FormControlKind::OptionButton) {
-            out += c->spec.value == 1 ? L" checked" : c->spec.value == 2 ? L" grayed" : L" unchecked";
+        if (c->setup.kind == FormControlKind::Line) continue;
+        out += c->Label() + L" " + c->setup.kindName + L" " + Quoted(Shown(*c));
+        if (c->setup.kind == FormControlKind::CheckBox || c->setup.kind == FormControlKind::OptionButton) {
+            out += c->setup.value == 1 ? L" checked" : c->setup.value == 2 ? L" grayed" : L" unchecked";
         }
-        if (!c->spec.enabled) out += L" [disabled]";
-        if (!c->spec.visible) out += L" [hidden]";
-        if (c->spec.isDefault) out += L" [default]";
-        if (c->spec.isCancel) out += L" [cancel]";
-        if (c->spec.id == focused_) out += L" [focus]";
+        if (!c->setup.enabled) out += L" [disabled]";
+        if (!c->setup.visible) out += L" [hidden]";
+        if (c->setup.isDefault) out += L" [default]";
+        if (c->setup.isCancel) out += L" [cancel]";
+        if (c->setup.id == focused_) out += L" [focus]";
         if (c->droppedDown) out += L" [dropped]";
         out += L"\n";
-        if (c->spec.kind == FormControlKind::ComboBox && !c->list.empty()) {
+        if (c->setup.kind == FormControlKind::ComboBox && !c->list.empty()) {
             out += L"  list:";
             for (std::size_t i = 0; i < c->list.size(); ++i) {
                 out += i ? L" |" : L"";
@@ -217,27 +217,27 @@ void SimFormWindow::Focus(std::wstring_view control) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
     if (!CanFocus(c)) Refuse(c.Label() + L" can't take the focus");
-    UserFocus(c.spec.id);
+    UserFocus(c.setup.id);
 }
 
 void SimFormWindow::Type(std::wstring_view control, const std::wstring& text) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    if (!Editable(c.spec.kind)) Refuse(c.Label() + L" takes no text");
-    if (!UserFocus(c.spec.id)) return;
-    Control& now = At(c.spec.id);
-    now.spec.text = text;
+    if (!Editable(c.setup.kind)) Refuse(c.Label() + L" takes no text");
+    if (!UserFocus(c.setup.id)) return;
+    Control& now = At(c.setup.id);
+    now.setup.text = text;
     now.selStart = static_cast<int>(text.size());
     now.selLength = 0;
-    if (now.spec.kind == FormControlKind::ComboBox) now.selected = -1;
-    events_->UserTextChanged(now.spec.id, text);
+    if (now.setup.kind == FormControlKind::ComboBox) now.selected = -1;
+    events_->UserTextChanged(now.setup.id, text);
 }
 
 void SimFormWindow::Click(std::wstring_view control, int button) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    const int id = c.spec.id;
-    switch (c.spec.kind) {
+    const int id = c.setup.id;
+    switch (c.setup.kind) {
         case FormControlKind::LinkLabel: {
             if (!c.link) Refuse(c.Label() + L" has no window");
             SimLinkLabelView* link = c.link;
@@ -263,13 +263,13 @@ void SimFormWindow::Click(std::wstring_view control, int button) {
         case FormControlKind::CheckBox: {
             if (!UserFocus(id) || button != kLinkButtonLeft) return;
             Control& now = At(id);
-            now.spec.value = now.spec.value == 1 ? 0 : 1;
-            events_->UserValueChanged(id, now.spec.value);
+            now.setup.value = now.setup.value == 1 ? 0 : 1;
+            events_->UserValueChanged(id, now.setup.value);
             return;
         }
         case FormControlKind::OptionButton: {
             if (!UserFocus(id) || button != kLinkButtonLeft) return;
-            At(id).spec.value = 1;
+            At(id).setup.value = 1;
             events_->UserValueChanged(id, 1);
             return;
         }
@@ -282,33 +282,33 @@ void SimFormWindow::Click(std::wstring_view control, int button) {
 void SimFormWindow::Check(std::wstring_view control, bool on) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    if (c.spec.kind != FormControlKind::CheckBox) Refuse(c.Label() + L" is no check box");
-    if ((c.spec.value == 1) != on) Click(control);
+    if (c.setup.kind != FormControlKind::CheckBox) Refuse(c.Label() + L" is no check box");
+    if ((c.setup.value == 1) != on) Click(control);
 }
 
 void SimFormWindow::PickDate(std::wstring_view control, Date date) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    if (c.spec.kind != FormControlKind::ActiveX || !c.object || !owner_.site) Refuse(c.Label() + L" takes no date");
+    if (c.setup.kind != FormControlKind::ActiveX || !c.object || !owner_.site) Refuse(c.Label() + L" takes no date");
     const ObjectPtr object = c.object;
-    if (!UserFocus(c.spec.id)) return;
+    if (!UserFocus(c.setup.id)) return;
     if (!owner_.site->PickDate(object, date)) Refuse(c.Label() + L" can't show " + FormatDate(date));
 }
 
 void SimFormWindow::ChoosePriority(std::wstring_view control, int priority) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    if (c.spec.kind != FormControlKind::ActiveX || !c.object || !owner_.site) Refuse(c.Label() + L" takes no priority");
+    if (c.setup.kind != FormControlKind::ActiveX || !c.object || !owner_.site) Refuse(c.Label() + L" takes no priority");
     const ObjectPtr object = c.object;
-    if (!UserFocus(c.spec.id)) return;
+    if (!UserFocus(c.setup.id)) return;
     if (!owner_.site->ChoosePriority(object, priority)) Refuse(c.Label() + L" has no priority " + std::to_wstring(priority));
 }
 
 void SimFormWindow::DropDown(std::wstring_view control) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    if (c.spec.kind != FormControlKind::ComboBox) Refuse(c.Label() + L" has no list");
-    const int id = c.spec.id;
+    if (c.setup.kind != FormControlKind::ComboBox) Refuse(c.Label() + L" has no list");
+    const int id = c.setup.id;
     if (!UserFocus(id)) return;
     events_->UserDroppedDown(id);
     if (!destroyed_) At(id).droppedDown = true;
@@ -317,8 +317,8 @@ void SimFormWindow::DropDown(std::wstring_view control) {
 void SimFormWindow::Pick(std::wstring_view control, int index) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    if (c.spec.kind != FormControlKind::ComboBox) Refuse(c.Label() + L" has no list");
-    const int id = c.spec.id;
+    if (c.setup.kind != FormControlKind::ComboBox) Refuse(c.Label() + L" has no list");
+    const int id = c.setup.id;
     if (!c.droppedDown) {
         DropDown(control);
         if (destroyed_) return;
@@ -330,17 +330,17 @@ void SimFormWindow::Pick(std::wstring_view control, int index) {
     }
     now.droppedDown = false;
     now.selected = index;
-    now.spec.text = now.list[static_cast<std::size_t>(index)];
+    now.setup.text = now.list[static_cast<std::size_t>(index)];
     now.selStart = 0;
-    now.selLength = static_cast<int>(now.spec.text.size());
+    now.selLength = static_cast<int>(now.setup.text.size());
     events_->UserPicked(id, index);
 }
 
 void SimFormWindow::Pick(std::wstring_view control, const std::wstring& entry) {
     const auto self = shared_from_this();
     Control& c = Usable(control);
-    if (c.spec.kind != FormControlKind::ComboBox) Refuse(c.Label() + L" has no list");
-    const int id = c.spec.id;
+    if (c.setup.kind != FormControlKind::ComboBox) Refuse(c.Label() + L" has no list");
+    const int id = c.setup.id;
     if (!c.droppedDown) {
         DropDown(control);
         if (destroyed_) return;
@@ -382,33 +382,33 @@ void SimFormWindow::Mnemonic(wchar_t letter) {
     // Starting after the focused control, so a second press reaches the next one with the letter.
     std::size_t start = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (order[i]->spec.id == focused_) start = i + 1;
+        if (order[i]->setup.id == focused_) start = i + 1;
     }
     for (std::size_t k = 0; k < n; ++k) {
         const Control* c = order[(start + k) % n];
-        if (!c->spec.visible || MnemonicOf(c->spec.caption) != FoldCase(letter)) continue;
-        if (c->spec.kind == FormControlKind::Label || c->spec.kind == FormControlKind::Frame) {
+        if (!c->setup.visible || MnemonicOf(c->setup.caption) != FoldCase(letter)) continue;
+        if (c->setup.kind == FormControlKind::Label || c->setup.kind == FormControlKind::Frame) {
             // A label gives the focus to the control after it in tab order.
             std::size_t at = 0;
             while (order[at] != c) ++at;
             for (std::size_t m = 1; m < n; ++m) {
                 const Control* next = order[(at + m) % n];
                 if (CanFocus(*next)) {
-                    UserFocus(next->spec.id);
+                    UserFocus(next->setup.id);
                     return;
                 }
             }
             return;
         }
-        if (!c->spec.enabled) continue;
-        const int id = c->spec.id;
-        if (c->spec.kind == FormControlKind::CommandButton) {
+        if (!c->setup.enabled) continue;
+        const int id = c->setup.id;
+        if (c->setup.kind == FormControlKind::CommandButton) {
             if (UserFocus(id)) PressButton(At(id));
-        } else if (c->spec.kind == FormControlKind::CheckBox || c->spec.kind == FormControlKind::OptionButton) {
+        } else if (c->setup.kind == FormControlKind::CheckBox || c->setup.kind == FormControlKind::OptionButton) {
             if (!UserFocus(id)) return;
             Control& now = At(id);
-            now.spec.value = now.spec.kind == FormControlKind::OptionButton || now.spec.value != 1 ? 1 : 0;
-            events_->UserValueChanged(id, now.spec.value);
+            now.setup.value = now.setup.kind == FormControlKind::OptionButton || now.setup.value != 1 ? 1 : 0;
+            events_->UserValueChanged(id, now.setup.value);
         } else if (CanFocus(*c)) {
             UserFocus(id);
         }
@@ -464,13 +464,13 @@ void SimFormWindow::Key(std::wstring_view key) {
             return;
         }
         Control* target = nullptr;
-        if (code == kKeyReturn && focused_ >= 0 && At(focused_).spec.kind == FormControlKind::CommandButton) {
+        if (code == kKeyReturn && focused_ >= 0 && At(focused_).setup.kind == FormControlKind::CommandButton) {
             target = &At(focused_);
         }
         for (auto& c : controls_) {
             if (target) break;
-            const bool role = code == kKeyReturn ? c.spec.isDefault : c.spec.isCancel;
-            if (role && c.spec.kind == FormControlKind::CommandButton && c.spec.visible && c.spec.enabled) target = &c;
+            const bool role = code == kKeyReturn ? c.setup.isDefault : c.setup.isCancel;
+            if (role && c.setup.kind == FormControlKind::CommandButton && c.setup.visible && c.setup.enabled) target = &c;
         }
         if (target) PressButton(*target);
         return;
@@ -481,14 +481,14 @@ void SimFormWindow::Key(std::wstring_view key) {
         const int n = static_cast<int>(order.size());
         int at = -1;
         for (int i = 0; i < n; ++i) {
-            if (order[static_cast<std::size_t>(i)]->spec.id == focused_) at = i;
+            if (order[static_cast<std::size_t>(i)]->setup.id == focused_) at = i;
         }
         const int step = (shift & kShiftMask) ? -1 : 1;
         for (int k = 1; k <= n; ++k) {
             const int i = ((at < 0 ? (step > 0 ? -1 : 0) : at) + step * k % n + n * 2) % n;
             const Control* c = order[static_cast<std::size_t>(i)];
-            if (CanFocus(*c) && c->spec.tabStop) {
-                UserFocus(c->spec.id);
+            if (CanFocus(*c) && c->setup.tabStop) {
+                UserFocus(c->setup.id);
                 return;
             }
         }
@@ -500,34 +500,34 @@ void SimFormWindow::Key(std::wstring_view key) {
     }
     if (focused_ < 0) return;
     Control& f = At(focused_);
-    if (code == L' ' && f.spec.kind == FormControlKind::CommandButton) {
+    if (code == L' ' && f.setup.kind == FormControlKind::CommandButton) {
         PressButton(f);
-    } else if (code == L' ' && f.spec.kind == FormControlKind::CheckBox) {
-        f.spec.value = f.spec.value == 1 ? 0 : 1;
-        events_->UserValueChanged(f.spec.id, f.spec.value);
-    } else if (Editable(f.spec.kind)) {
+    } else if (code == L' ' && f.setup.kind == FormControlKind::CheckBox) {
+        f.setup.value = f.setup.value == 1 ? 0 : 1;
+        events_->UserValueChanged(f.setup.id, f.setup.value);
+    } else if (Editable(f.setup.kind)) {
         // A printable key types its character, as written, at the end of the text.
-        f.spec.text += code == L' ' ? L' ' : typed;
-        f.selStart = static_cast<int>(f.spec.text.size());
+        f.setup.text += code == L' ' ? L' ' : typed;
+        f.selStart = static_cast<int>(f.setup.text.size());
         f.selLength = 0;
-        if (f.spec.kind == FormControlKind::ComboBox) f.selected = -1;
-        events_->UserTextChanged(f.spec.id, f.spec.text);
+        if (f.setup.kind == FormControlKind::ComboBox) f.selected = -1;
+        events_->UserTextChanged(f.setup.id, f.setup.text);
     }
 }
 
 // --- FormWindow -----------------------------------------------------------------------------
 
-ObjectPtr SimFormWindow::AddControl(const ControlSpec& spec) {
+ObjectPtr SimFormWindow::AddControl(const ControlSetup& setup) {
     if (destroyed_) Raise(err::InvalidCall, L"The window is gone");
     Control c;
-    c.spec = spec;
-    if (spec.kind == FormControlKind::ActiveX) {
+    c.setup = setup;
+    if (setup.kind == FormControlKind::ActiveX) {
         ObjectFactory* objects = CurrentPlatform().objects;
-        if (!objects) Raise(err::CantCreateObject, L"ActiveX component can't create object: " + spec.classId);
-        c.object = objects->CreateObject(spec.classId);
+        if (!objects) Raise(err::CantCreateObject, L"ActiveX component can't create object: " + setup.classId);
+        c.object = objects->CreateObject(setup.classId);
         if (owner_.site) {
-            owner_.site->Activate(c.object, std::max(0, spec.rect.width / TwipsPerPixelX()),
-                                  std::max(0, spec.rect.height / TwipsPerPixelY()));
+            owner_.site->Activate(c.object, std::max(0, setup.rect.width / TwipsPerPixelX()),
+                                  std::max(0, setup.rect.height / TwipsPerPixelY()));
         }
     }
     controls_.push_back(std::move(c));
@@ -539,25 +539,25 @@ void SimFormWindow::AttachLinkLabel(int id, LinkLabelView& view) { At(id).link =
 void SimFormWindow::SetControlProperty(int id, ControlProperty property, const Value& value) {
     Control& c = At(id);
     switch (property) {
-        case ControlProperty::Caption: c.spec.caption = value.AsString(); break;
-        case ControlProperty::Text: c.spec.text = value.AsString(); break;
+        case ControlProperty::Caption: c.setup.caption = value.AsString(); break;
+        case ControlProperty::Text: c.setup.text = value.AsString(); break;
         case ControlProperty::Value:
-            c.spec.value = value.type() == VarType::Boolean ? (value.AsBool() ? 1 : 0) : value.AsInt();
+            c.setup.value = value.type() == VarType::Boolean ? (value.AsBool() ? 1 : 0) : value.AsInt();
             break;
         case ControlProperty::Visible:
-            c.spec.visible = value.AsBool();
-            if (!c.spec.visible) c.droppedDown = false;
+            c.setup.visible = value.AsBool();
+            if (!c.setup.visible) c.droppedDown = false;
             break;
         case ControlProperty::Enabled:
-            c.spec.enabled = value.AsBool();
-            if (!c.spec.enabled) c.droppedDown = false;
+            c.setup.enabled = value.AsBool();
+            if (!c.setup.enabled) c.droppedDown = false;
             break;
-        case ControlProperty::FontBold: c.spec.fontBold = value.AsBool(); break;
-        case ControlProperty::Default: c.spec.isDefault = value.AsBool(); break;
-        case ControlProperty::Cancel: c.spec.isCancel = value.AsBool(); break;
-        case ControlProperty::TabStop: c.spec.tabStop = Takes(c.spec.kind) && value.AsBool(); break;
-        case ControlProperty::TabIndex: c.spec.tabIndex = value.AsInt(); break;
-        case ControlProperty::ToolTipText: c.spec.toolTipText = value.AsString(); break;
+        case ControlProperty::FontBold: c.setup.fontBold = value.AsBool(); break;
+        case ControlProperty::Default: c.setup.isDefault = value.AsBool(); break;
+        case ControlProperty::Cancel: c.setup.isCancel = value.AsBool(); break;
+        case ControlProperty::TabStop: c.setup.tabStop = Takes(c.setup.kind) && value.AsBool(); break;
+        case ControlProperty::TabIndex: c.setup.tabIndex = value.AsInt(); break;
+        case ControlProperty::ToolTipText: c.setup.toolTipText = value.AsString(); break;
         case ControlProperty::SelStart: c.selStart = value.AsInt(); break;
         case ControlProperty::SelLength: c.selLength = value.AsInt(); break;
     }
@@ -565,7 +565,7 @@ void SimFormWindow::SetControlProperty(int id, ControlProperty property, const V
 
 void SimFormWindow::SetControlRect(int id, const TwipsRect& rect) {
     Control& c = At(id);
-    c.spec.rect = rect;
+    c.setup.rect = rect;
     if (c.object && owner_.site) {
         owner_.site->Activate(c.object, std::max(0, rect.width / TwipsPerPixelX()), std::max(0, rect.height / TwipsPerPixelY()));
     }
@@ -573,9 +573,9 @@ void SimFormWindow::SetControlRect(int id, const TwipsRect& rect) {
 
 void SimFormWindow::SetLineEnds(int id, TwipsPoint from, TwipsPoint to) {
     Control& c = At(id);
-    c.spec.lineFrom = from;
-    c.spec.lineTo = to;
-    c.spec.rect = {std::min(from.x, to.x), std::min(from.y, to.y), std::abs(to.x - from.x), std::abs(to.y - from.y)};
+    c.setup.lineFrom = from;
+    c.setup.lineTo = to;
+    c.setup.rect = {std::min(from.x, to.x), std::min(from.y, to.y), std::abs(to.x - from.x), std::abs(to.y - from.y)};
 }
 
 TwipsSize SimFormWindow::MeasureCaption(int id, const std::wstring& caption) {
@@ -597,7 +597,7 @@ TwipsSize SimFormWindow::MeasureCaption(int id, const std::wstring& caption) {
         }
         longest = std::max(longest, ++current);
     }
-    const int charWidth = c.spec.fontBold ? SimLinkLabelView::kBoldCharWidthPx : SimLinkLabelView::kCharWidthPx;
+    const int charWidth = c.setup.fontBold ? SimLinkLabelView::kBoldCharWidthPx : SimLinkLabelView::kCharWidthPx;
     return {longest * charWidth * TwipsPerPixelX(), lines * SimLinkLabelView::kLineHeightPx * TwipsPerPixelY()};
 }
 
@@ -623,13 +623,13 @@ void SimFormWindow::ListClear(int id) {
     Control& c = At(id);
     c.list.clear();
     c.selected = -1;
-    c.spec.text.clear();
+    c.setup.text.clear();
 }
 
 void SimFormWindow::ListSelect(int id, int index) {
     Control& c = At(id);
     c.selected = index >= 0 && index < static_cast<int>(c.list.size()) ? index : -1;
-    c.spec.text = c.selected >= 0 ? c.list[static_cast<std::size_t>(c.selected)] : std::wstring();
+    c.setup.text = c.selected >= 0 ? c.list[static_cast<std::size_t>(c.selected)] : std::wstring();
 }
 
 void SimFormWindow::SetFocus(int id) {
@@ -651,8 +651,8 @@ void SimFormWindow::Show() {
     Activate();
     if (destroyed_ || focused_ >= 0) return;
     for (const Control* c : TabOrder()) {
-        if (CanFocus(*c) && c->spec.tabStop) {
-            const int id = c->spec.id;
+        if (CanFocus(*c) && c->setup.tabStop) {
+            const int id = c->setup.id;
             focused_ = id;
             events_->FocusMoved(-1, id);
             return;

@@ -41,7 +41,7 @@ class SimFormWindow final : public FormWindow, public std::enable_shared_from_th
 public:
     // One control as the window shows it.
     struct Control {
-        ControlSpec spec;  // kept up to date by the setters
+        ControlSetup setup;  // kept up to date by the setters
         ObjectPtr object;  // ActiveX
         SimLinkLabelView* link = nullptr;  // LinkLabel
         std::vector<std::wstring> list;  // ComboBox
@@ -102,7 +102,7 @@ public:
     std::uintptr_t Handle() const override { return handle_; }
     int TwipsPerPixelX() const override;
     int TwipsPerPixelY() const override;
-    ObjectPtr AddControl(const ControlSpec& spec) override;
+    ObjectPtr AddControl(const ControlSetup& setup) override;
     void AttachLinkLabel(int id, LinkLabelView& view) override;
     void SetCaption(const std::wstring& caption) override { caption_ = caption; }
     void SetRect(const TwipsRect& rect) override { rect_ = rect; }

@@ -117,7 +117,7 @@ public:
     std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
     int TwipsPerPixelX() const override { return tppX_; }
     int TwipsPerPixelY() const override { return tppY_; }
-    ObjectPtr AddControl(const ControlSpec& spec) override;
+    ObjectPtr AddControl(const ControlSetup& setup) override;
     void AttachLinkLabel(int id, LinkLabelView& view) override;
     void SetCaption(const std::wstring& caption) override {
         if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
@@ -161,7 +161,7 @@ public:
 
 private:
     struct Control {
-        ControlSpec spec;
+        ControlSetup setup;
         HWND hwnd = nullptr;  // a child of the dialog, destroyed with it
         ObjectPtr object;     // ActiveX
         ComPtr<IUnknown> unknown;
@@ -180,7 +180,7 @@ private:
     Control& At(int id);
     int ControlOf(HWND hwnd) const noexcept;
     bool CanFocus(const Control& c) const {
-        return TakesFocus(c.spec.kind) && c.hwnd && IsWindowVisible(c.hwnd) && IsWindowEnabled(c.hwnd);
+        return TakesFocus(c.setup.kind) && c.hwnd && IsWindowVisible(c.hwnd) && IsWindowEnabled(c.hwnd);
     }
     HFONT FontFor(const Control& c);
     void Place(Control& c, const RECT& r);
@@ -241,7 +241,7 @@ void WinFormWindow::Open(const std::wstring& caption, const TwipsRect& rect) {
 }
 
 HFONT WinFormWindow::FontFor(const Control& c) {
-    if (!c.spec.fontBold) return font_.Get() ? font_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (!c.setup.fontBold) return font_.Get() ? font_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     if (!bold_.Get()) {
         LOGFONTW lf{};
         if (font_.Get() && GetObjectW(font_.Get(), sizeof lf, &lf)) {
@@ -270,7 +270,7 @@ RECT WinFormWindow::LineRect(TwipsPoint from, TwipsPoint to) const {
 
 WinFormWindow::Control* WinFormWindow::Find(int id) noexcept {
     for (auto& c : controls_) {
-        if (c.spec.id == id) return &c;
+        if (c.setup.id == id) return &c;
     }
     return nullptr;
 }
@@ -285,7 +285,7 @@ int WinFormWindow::ControlOf(HWND hwnd) const noexcept {
     if (!hwnd || !hwnd_ || !IsChild(hwnd_, hwnd)) return -1;
     while (hwnd && GetParent(hwnd) != hwnd_) hwnd = GetParent(hwnd);
     for (const auto& c : controls_) {
-        if (c.hwnd && c.hwnd == hwnd) return c.spec.id;
+        if (c.hwnd && c.hwnd == hwnd) return c.setup.id;
     }
     return -1;
 }
@@ -293,7 +293,7 @@ int WinFormWindow::ControlOf(HWND hwnd) const noexcept {
 void WinFormWindow::Place(Control& c, const RECT& r) {
     if (!c.hwnd) return;
     int height = r.bottom - r.top;
-    if (c.spec.kind == FormControlKind::ComboBox) {
+    if (c.setup.kind == FormControlKind::ComboBox) {
         // The window's height is the closed field's and the dropped list's.
         const LRESULT item = SendMessageW(c.hwnd, CB_GETITEMHEIGHT, 0, 0);
         height += kDroppedLines * static_cast<int>(item > 0 ? item : 13) + 2;
@@ -312,7 +312,7 @@ void WinFormWindow::Reorder() {
         if (c.hwnd) order.push_back(&c);
     }
     std::stable_sort(order.begin(), order.end(),
-                     [](const Control* a, const Control* b) { return a->spec.tabIndex < b->spec.tabIndex; });
+                     [](const Control* a, const Control* b) { return a->setup.tabIndex < b->setup.tabIndex; });
     HWND after = HWND_TOP;
     for (const Control* c : order) {
         SetWindowPos(c->hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
@@ -321,15 +321,15 @@ void WinFormWindow::Reorder() {
 }
 
 void WinFormWindow::UpdateTip(Control& c) {
-    if (!c.hwnd || c.spec.kind == FormControlKind::LinkLabel) return;  // the link label keeps its own
+    if (!c.hwnd || c.setup.kind == FormControlKind::LinkLabel) return;  // the link label keeps its own
     TOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = hwnd_;
     ti.uId = reinterpret_cast<UINT_PTR>(c.hwnd);
-    ti.lpszText = const_cast<wchar_t*>(c.spec.toolTipText.c_str());
+    ti.lpszText = const_cast<wchar_t*>(c.setup.toolTipText.c_str());
     if (!tip_) {
-        if (c.spec.toolTipText.empty()) return;
+        if (c.setup.toolTipText.empty()) return;
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);
         tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -339,54 +339,54 @@ void WinFormWindow::UpdateTip(Control& c) {
     TOOLINFOW probe = ti;
     probe.lpszText = nullptr;
     const bool known = SendMessageW(tip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe)) != 0;
-    if (c.spec.toolTipText.empty()) {
+    if (c.setup.toolTipText.empty()) {
         if (known) SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     } else {
         SendMessageW(tip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
 }
 
-ObjectPtr WinFormWindow::AddControl(const ControlSpec& spec) {
+ObjectPtr WinFormWindow::AddControl(const ControlSetup& setup) {
     if (destroyed_ || !hwnd_) Raise(err::InvalidCall, L"The window is gone");
     Control c;
-    c.spec = spec;
-    const int childId = WinFormWindows::kFirstControlId + spec.id;
-    const DWORD common = WS_CHILD | (spec.visible ? WS_VISIBLE : 0u) | (spec.enabled ? 0u : WS_DISABLED);
-    const DWORD tab = spec.tabStop ? WS_TABSTOP : 0u;
-    const RECT r = spec.kind == FormControlKind::Line ? LineRect(spec.lineFrom, spec.lineTo) : Pixels(spec.rect);
+    c.setup = setup;
+    const int childId = WinFormWindows::kFirstControlId + setup.id;
+    const DWORD common = WS_CHILD | (setup.visible ? WS_VISIBLE : 0u) | (setup.enabled ? 0u : WS_DISABLED);
+    const DWORD tab = setup.tabStop ? WS_TABSTOP : 0u;
+    const RECT r = setup.kind == FormControlKind::Line ? LineRect(setup.lineFrom, setup.lineTo) : Pixels(setup.rect);
     const wchar_t* cls = nullptr;
     std::wstring text;
     DWORD style = common;
     DWORD ex = 0;
-    switch (spec.kind) {
+    switch (setup.kind) {
         case FormControlKind::Label:
             cls = L"STATIC";
-            text = spec.caption;
+            text = setup.caption;
             style |= SS_LEFT | SS_NOTIFY;
             break;
         case FormControlKind::CommandButton:
             cls = L"BUTTON";
-            text = spec.caption;
-            style |= tab | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+            text = setup.caption;
+            style |= tab | (setup.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
             break;
         case FormControlKind::CheckBox:
             cls = L"BUTTON";
-            text = spec.caption;
+            text = setup.caption;
             style |= tab | BS_AUTOCHECKBOX;
             break;
         case FormControlKind::OptionButton:
             cls = L"BUTTON";
-            text = spec.caption;
+            text = setup.caption;
             style |= tab | BS_AUTORADIOBUTTON;
             break;
         case FormControlKind::Frame:
             cls = L"BUTTON";
-            text = spec.caption;
+            text = setup.caption;
             style |= BS_GROUPBOX;
             break;
         case FormControlKind::TextBox:
             cls = L"EDIT";
-            text = spec.text;
+            text = setup.text;
             style |= tab | ES_AUTOHSCROLL | ES_LEFT;
             ex = WS_EX_CLIENTEDGE;
             break;
@@ -410,7 +410,7 @@ ObjectPtr WinFormWindow::AddControl(const ControlSpec& spec) {
             orderDirty_ = true;
             return nullptr;
         case FormControlKind::ActiveX: {
-            HWND host = ax_.Create(hwnd_, spec.classId, r, childId, c.unknown);
+            HWND host = ax_.Create(hwnd_, setup.classId, r, childId, c.unknown);
             c.hwnd = host;
             auto undo = [&]() noexcept {
                 CloseControl(c.unknown.Get());
@@ -419,9 +419,9 @@ ObjectPtr WinFormWindow::AddControl(const ControlSpec& spec) {
             };
             try {
                 SetWindowSubclass(host, &HostSubclass, 1, 0);
-                if (!spec.tabStop) SetWindowLongW(host, GWL_STYLE, GetWindowLongW(host, GWL_STYLE) & ~WS_TABSTOP);
-                if (!spec.enabled) EnableWindow(host, FALSE);
-                if (!spec.visible) ShowWindow(host, SW_HIDE);
+                if (!setup.tabStop) SetWindowLongW(host, GWL_STYLE, GetWindowLongW(host, GWL_STYLE) & ~WS_TABSTOP);
+                if (!setup.enabled) EnableWindow(host, FALSE);
+                if (!setup.visible) ShowWindow(host, SW_HIDE);
                 SetControlRects(c.unknown.Get(), RECT{0, 0, r.right - r.left, r.bottom - r.top});
                 c.object = DispatchObject::WrapUnknown(c.unknown.Get());
                 controls_.push_back(std::move(c));
@@ -435,22 +435,22 @@ ObjectPtr WinFormWindow::AddControl(const ControlSpec& spec) {
     }
     HWND child = CreateWindowExW(ex, cls, text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId)), instance_, nullptr);
-    if (!child) Raise(err::CantCreateObject, L"The window of " + spec.name + L" can't be created");
+    if (!child) Raise(err::CantCreateObject, L"The window of " + setup.name + L" can't be created");
     c.hwnd = child;
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
-    if (spec.kind == FormControlKind::ComboBox) {
+    if (setup.kind == FormControlKind::ComboBox) {
         Updating guard(updating_);
         Place(c, r);  // now that its font gives the list's line height
-        SetWindowTextW(child, spec.text.c_str());
+        SetWindowTextW(child, setup.text.c_str());
     }
-    if (spec.kind == FormControlKind::CheckBox || spec.kind == FormControlKind::OptionButton) {
-        SendMessageW(child, BM_SETCHECK, spec.value == 2 ? BST_INDETERMINATE : spec.value ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (setup.kind == FormControlKind::CheckBox || setup.kind == FormControlKind::OptionButton) {
+        SendMessageW(child, BM_SETCHECK, setup.value == 2 ? BST_INDETERMINATE : setup.value ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     controls_.push_back(std::move(c));
     Control& added = controls_.back();
-    if (spec.kind == FormControlKind::CommandButton && spec.isDefault) SendMessageW(hwnd_, DM_SETDEFID, childId, 0);
-    if (spec.kind == FormControlKind::CommandButton && spec.isCancel) cancel_ = spec.id;
-    if (!spec.toolTipText.empty()) UpdateTip(added);
+    if (setup.kind == FormControlKind::CommandButton && setup.isDefault) SendMessageW(hwnd_, DM_SETDEFID, childId, 0);
+    if (setup.kind == FormControlKind::CommandButton && setup.isCancel) cancel_ = setup.id;
+    if (!setup.toolTipText.empty()) UpdateTip(added);
     orderDirty_ = true;
     return nullptr;
 }
@@ -466,48 +466,48 @@ void WinFormWindow::AttachLinkLabel(int id, LinkLabelView& view) {
 void WinFormWindow::SetControlProperty(int id, ControlProperty property, const Value& value) {
     Control& c = At(id);
     HWND w = c.hwnd;
-    const FormControlKind kind = c.spec.kind;
+    const FormControlKind kind = c.setup.kind;
     switch (property) {
         case ControlProperty::Caption:
-            c.spec.caption = value.AsString();
+            c.setup.caption = value.AsString();
             if (w && kind != FormControlKind::LinkLabel && kind != FormControlKind::ActiveX) {
-                SetWindowTextW(w, c.spec.caption.c_str());
+                SetWindowTextW(w, c.setup.caption.c_str());
             }
             break;
         case ControlProperty::Text:
-            c.spec.text = value.AsString();
+            c.setup.text = value.AsString();
             if (w && (kind == FormControlKind::TextBox || kind == FormControlKind::ComboBox)) {
                 Updating guard(updating_);
-                if (WindowText(w) != c.spec.text) SetWindowTextW(w, c.spec.text.c_str());
+                if (WindowText(w) != c.setup.text) SetWindowTextW(w, c.setup.text.c_str());
             }
             break;
         case ControlProperty::Value:
-            c.spec.value = value.type() == VarType::Boolean ? (value.AsBool() ? 1 : 0) : value.AsInt();
+            c.setup.value = value.type() == VarType::Boolean ? (value.AsBool() ? 1 : 0) : value.AsInt();
             if (w && (kind == FormControlKind::CheckBox || kind == FormControlKind::OptionButton)) {
                 Updating guard(updating_);
                 SendMessageW(w, BM_SETCHECK,
-                             c.spec.value == 2 ? BST_INDETERMINATE : c.spec.value ? BST_CHECKED : BST_UNCHECKED, 0);
+                             c.setup.value == 2 ? BST_INDETERMINATE : c.setup.value ? BST_CHECKED : BST_UNCHECKED, 0);
             }
             break;
         case ControlProperty::Visible:
-            c.spec.visible = value.AsBool();
-            if (w) ShowWindow(w, c.spec.visible ? SW_SHOWNA : SW_HIDE);
+            c.setup.visible = value.AsBool();
+            if (w) ShowWindow(w, c.setup.visible ? SW_SHOWNA : SW_HIDE);
             break;
         case ControlProperty::Enabled:
-            c.spec.enabled = value.AsBool();
-            if (w) EnableWindow(w, c.spec.enabled ? TRUE : FALSE);
+            c.setup.enabled = value.AsBool();
+            if (w) EnableWindow(w, c.setup.enabled ? TRUE : FALSE);
             break;
         case ControlProperty::FontBold:
-            c.spec.fontBold = value.AsBool();
+            c.setup.fontBold = value.AsBool();
             if (w && kind != FormControlKind::LinkLabel && kind != FormControlKind::ActiveX) {
                 SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), TRUE);
             }
             break;
         case ControlProperty::Default: {
-            c.spec.isDefault = value.AsBool();
+            c.setup.isDefault = value.AsBool();
             if (kind != FormControlKind::CommandButton) break;
             const int childId = WinFormWindows::kFirstControlId + id;
-            if (c.spec.isDefault) {
+            if (c.setup.isDefault) {
                 SendMessageW(hwnd_, DM_SETDEFID, childId, 0);
             } else if (LOWORD(SendMessageW(hwnd_, DM_GETDEFID, 0, 0)) == childId) {
                 SendMessageW(hwnd_, DM_SETDEFID, 0, 0);
@@ -516,27 +516,27 @@ void WinFormWindow::SetControlProperty(int id, ControlProperty property, const V
             break;
         }
         case ControlProperty::Cancel:
-            c.spec.isCancel = value.AsBool();
-            if (c.spec.isCancel) {
+            c.setup.isCancel = value.AsBool();
+            if (c.setup.isCancel) {
                 cancel_ = id;
             } else if (cancel_ == id) {
                 cancel_ = -1;
             }
             break;
         case ControlProperty::TabStop:
-            c.spec.tabStop = value.AsBool();
+            c.setup.tabStop = value.AsBool();
             if (w && TakesFocus(kind)) {
                 const LONG style = GetWindowLongW(w, GWL_STYLE);
-                SetWindowLongW(w, GWL_STYLE, c.spec.tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+                SetWindowLongW(w, GWL_STYLE, c.setup.tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
             }
             break;
         case ControlProperty::TabIndex:
-            c.spec.tabIndex = value.AsInt();
+            c.setup.tabIndex = value.AsInt();
             orderDirty_ = true;
             if (Visible()) Reorder();
             break;
         case ControlProperty::ToolTipText:
-            c.spec.toolTipText = value.AsString();
+            c.setup.toolTipText = value.AsString();
             UpdateTip(c);
             break;
         case ControlProperty::SelStart:
@@ -558,15 +558,15 @@ void WinFormWindow::SetControlProperty(int id, ControlProperty property, const V
 
 void WinFormWindow::SetControlRect(int id, const TwipsRect& rect) {
     Control& c = At(id);
-    c.spec.rect = rect;
-    if (c.spec.kind == FormControlKind::Line) return;
+    c.setup.rect = rect;
+    if (c.setup.kind == FormControlKind::Line) return;
     Place(c, Pixels(rect));
 }
 
 void WinFormWindow::SetLineEnds(int id, TwipsPoint from, TwipsPoint to) {
     Control& c = At(id);
-    c.spec.lineFrom = from;
-    c.spec.lineTo = to;
+    c.setup.lineFrom = from;
+    c.setup.lineTo = to;
     if (!c.hwnd) return;
     const RECT r = LineRect(from, to);
     SetWindowPos(c.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -596,7 +596,7 @@ ComPtr<IPicture> LoadPictureBytes(const std::vector<std::uint8_t>& file) {
 void WinFormWindow::SetControlPicture(int id, const std::vector<std::uint8_t>& file) {
     Control& c = At(id);
     // Buttons and check boxes of the standard style show no picture.
-    if (!c.hwnd || (c.spec.kind != FormControlKind::PictureBox && c.spec.kind != FormControlKind::Image)) return;
+    if (!c.hwnd || (c.setup.kind != FormControlKind::PictureBox && c.setup.kind != FormControlKind::Image)) return;
     ComPtr<IPicture> picture = LoadPictureBytes(file);
     short type = PICTYPE_NONE;
     OLE_HANDLE handle = 0;
@@ -766,7 +766,7 @@ void WinFormWindow::Command(int controlId, int code, HWND from) {
     const int id = controlId - WinFormWindows::kFirstControlId;
     Control* c = Find(id);
     if (!c || !c->hwnd || from != c->hwnd || updating_) return;
-    switch (c->spec.kind) {
+    switch (c->setup.kind) {
         case FormControlKind::CommandButton:
             if (code == BN_CLICKED) {
                 // The focus moves first; a refused move is no press.
@@ -783,14 +783,14 @@ void WinFormWindow::Command(int controlId, int code, HWND from) {
                     // Refused: the box shows what the form holds.
                     if (Control* again = Find(id); !destroyed_ && again) {
                         Updating guard(updating_);
-                        SendMessageW(again->hwnd, BM_SETCHECK, again->spec.value ? BST_CHECKED : BST_UNCHECKED, 0);
+                        SendMessageW(again->hwnd, BM_SETCHECK, again->setup.value ? BST_CHECKED : BST_UNCHECKED, 0);
                     }
                     return;
                 }
                 if (destroyed_) return;
                 c = Find(id);
                 if (!c) return;
-                c->spec.value = value;
+                c->setup.value = value;
                 events_.UserValueChanged(id, value);
             }
             break;
@@ -799,8 +799,8 @@ void WinFormWindow::Command(int controlId, int code, HWND from) {
             break;
         case FormControlKind::TextBox:
             if (code == EN_CHANGE) {
-                c->spec.text = WindowText(c->hwnd);
-                const std::wstring text = c->spec.text;
+                c->setup.text = WindowText(c->hwnd);
+                const std::wstring text = c->setup.text;
                 events_.UserTextChanged(id, text);
             } else if (code == EN_SETFOCUS) {
                 PostMessageW(hwnd_, kMsgCheckFocus, 0, 0);
@@ -808,8 +808,8 @@ void WinFormWindow::Command(int controlId, int code, HWND from) {
             break;
         case FormControlKind::ComboBox:
             if (code == CBN_EDITCHANGE) {
-                c->spec.text = WindowText(c->hwnd);
-                const std::wstring text = c->spec.text;
+                c->setup.text = WindowText(c->hwnd);
+                const std::wstring text = c->setup.text;
                 events_.UserTextChanged(id, text);
             } else if (code == CBN_DROPDOWN) {
                 if (!CheckFocus() || destroyed_) return;
@@ -842,7 +842,7 @@ bool WinFormWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resul
             Control* c = Find(id);
             // Only while the entry is still the one picked.
             if (c && c->hwnd && SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0) == lp) {
-                c->spec.text = WindowText(c->hwnd);
+                c->setup.text = WindowText(c->hwnd);
                 events_.UserPicked(id, static_cast<int>(lp));
             }
             result = 0;

@@ -29,7 +29,7 @@ TEST_F(QuickDialogsTest, AppointmentProposalsAndTheDefaultCalendarOfAnEmptyList)
     EXPECT_EQ(Shown(w, L"dtpStartDate"), L"2010-05-17");
     EXPECT_EQ(Shown(w, L"cboStartTime"), L"2:30 PM");
     EXPECT_EQ(Shown(w, L"cboEndTime"), L"3:00 PM");
-    EXPECT_EQ(C(w, L"chkAllDayEvent").spec.value, 0);
+    EXPECT_EQ(C(w, L"chkAllDayEvent").setup.value, 0);
     // The default calendar becomes the list's default entry.
     EXPECT_EQ(Shown(w, L"lnkCalendar"), L"Calendar");
     ASSERT_EQ(g_oRecentCalendars->Count(), 1);
@@ -59,7 +59,7 @@ TEST_F(QuickDialogsTest, AllDayFromADayToTheSameDayCoversIt) {
     auto& w = Appointment(Mail(3));
     EXPECT_EQ(Shown(w, L"cboStartTime"), L"3:00 PM");
     w.Check(L"chkAllDayEvent", true);
-    EXPECT_FALSE(C(w, L"cboStartTime").spec.enabled);
+    EXPECT_FALSE(C(w, L"cboStartTime").setup.enabled);
     w.PickDate(L"dtpStartDate", At(2010, 3, 3));
     w.PickDate(L"dtpEndDate", At(2010, 3, 3));
     w.Click(L"btnCreateAppointment");
@@ -92,7 +92,7 @@ TEST_F(QuickDialogsTest, ACalendarThatFailsAtCreationKeepsTheDialogOpenAndTheMai
     Connect();
     Options().SetLastUsed_MailAction(1, 2);
     auto& w = Appointment(Mail(1));
-    EXPECT_EQ(C(w, L"chkDeleteMail").spec.value, 1);
+    EXPECT_EQ(C(w, L"chkDeleteMail").setup.value, 1);
     host.FailMember(L"Items.Add", 5, L"simulated");
     w.Click(L"btnCreateAppointment");
     EXPECT_TRUE(Open(L"frmQuickAppointment"));

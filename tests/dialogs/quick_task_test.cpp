@@ -62,7 +62,7 @@ TEST_F(QuickDialogsTest, TaskFromAMailWithAReminderAndTheOptionsItLeaves) {
     EXPECT_EQ(Shown(w, L"dtpDueDate"), L"2010-05-18");
     EXPECT_EQ(Shown(w, L"mvDueDate"), L"2010-05-18");
     EXPECT_EQ(Shown(w, L"barPriority"), L"high");
-    EXPECT_TRUE(C(w, L"btnCreateTask").spec.isDefault);
+    EXPECT_TRUE(C(w, L"btnCreateTask").setup.isDefault);
     // Keyboard cues drawn: accelerators and focus rectangles cleared, as updates.
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> cues{{0x128, 0x20002}, {0x128, 0x10002}};
     EXPECT_EQ(w.uiState(), cues);
@@ -133,7 +133,7 @@ TEST_F(QuickDialogsTest, MoveAfterCreateWithThePickerOnTheUsersClickOnly) {
     auto& w = Task(Mail(2));
     // Checking the box from the options opened no picker.
     EXPECT_EQ(host.PickFolderCalls(), 0);
-    EXPECT_EQ(C(w, L"chkMoveMail").spec.value, 1);
+    EXPECT_EQ(C(w, L"chkMoveMail").setup.value, 1);
     // The user unchecks and checks again: now the picker opens.
     w.Check(L"chkMoveMail", false);
     host.QueuePickFolderAnswer(mb.invoices);
@@ -142,9 +142,9 @@ TEST_F(QuickDialogsTest, MoveAfterCreateWithThePickerOnTheUsersClickOnly) {
     EXPECT_EQ(Shown(w, L"lnkMoveFolder"), L"Inbox\\Invoices");
     // Checking delete unchecks move, and back.
     w.Check(L"chkDeleteMail", true);
-    EXPECT_EQ(C(w, L"chkMoveMail").spec.value, 0);
+    EXPECT_EQ(C(w, L"chkMoveMail").setup.value, 0);
     w.Check(L"chkMoveMail", true);
-    EXPECT_EQ(C(w, L"chkDeleteMail").spec.value, 0);
+    EXPECT_EQ(C(w, L"chkDeleteMail").setup.value, 0);
     EXPECT_EQ(host.PickFolderCalls(), 1);  // a folder is chosen: no picker
 
     w.Click(L"btnCreateTask");
@@ -158,7 +158,7 @@ TEST_F(QuickDialogsTest, MoveAfterCreateWithThePickerOnTheUsersClickOnly) {
     // The next dialog proposes the folder and the move.
     auto& next = Task(Mail(1));
     EXPECT_EQ(Shown(next, L"lnkMoveFolder"), L"Inbox\\Invoices");
-    EXPECT_EQ(C(next, L"chkMoveMail").spec.value, 1);
+    EXPECT_EQ(C(next, L"chkMoveMail").setup.value, 1);
 }
 
 TEST_F(QuickDialogsTest, TheMailsOwnFolderIsRefusedAndTheDialogStaysOpen) {
@@ -189,7 +189,7 @@ TEST_F(QuickDialogsTest, DeletedItemsRule) {
     // Already in Deleted Items when the dialog opened: deleted for good.
     Options().SetLastUsed_MailAction(3, 2);
     auto& again = Task(mb.deletedMail);
-    EXPECT_EQ(C(again, L"chkDeleteMail").spec.value, 1);
+    EXPECT_EQ(C(again, L"chkDeleteMail").setup.value, 1);
     const std::wstring subject = mb.deletedMail->Prop(L"Subject").AsString();
     again.Click(L"btnCreateTask");
     EXPECT_EQ(ItemsWith(mb.tasks, subject).size(), 1u);
@@ -337,7 +337,7 @@ TEST_F(QuickDialogsTest, EditDetailsShowsTheUnsavedTaskAfterTheDialogClosedAndTh
     EXPECT_EQ(Options().LastUsed_Button(3), 2);
     // The next dialog's default button is the edit button; Enter presses it.
     auto& next = Task(Mail(1));
-    EXPECT_TRUE(C(next, L"btnEditTask").spec.isDefault);
+    EXPECT_TRUE(C(next, L"btnEditTask").setup.isDefault);
     next.Keys(L"Esc");
     EXPECT_FALSE(Open(L"frmQuickTask"));
 }
@@ -346,13 +346,13 @@ TEST_F(QuickDialogsTest, LastMailActionsRestoreTheirBoxesAndAnUnknownOneChecksNe
     Connect();
     Options().SetLastUsed_MailAction(3, 2);
     auto& w = Task(Mail(1));
-    EXPECT_EQ(C(w, L"chkDeleteMail").spec.value, 1);
-    EXPECT_EQ(C(w, L"chkMoveMail").spec.value, 0);
+    EXPECT_EQ(C(w, L"chkDeleteMail").setup.value, 1);
+    EXPECT_EQ(C(w, L"chkMoveMail").setup.value, 0);
     w.Close();
     Options().SetLastUsed_MailAction(3, 5);
     auto& w5 = Task(Mail(1));
-    EXPECT_EQ(C(w5, L"chkDeleteMail").spec.value, 0);
-    EXPECT_EQ(C(w5, L"chkMoveMail").spec.value, 0);
+    EXPECT_EQ(C(w5, L"chkDeleteMail").setup.value, 0);
+    EXPECT_EQ(C(w5, L"chkMoveMail").setup.value, 0);
     // The options refuse the stored value before the dialog sees it.
     EXPECT_TRUE(Logged(L"COptions.LastUsed_MailAction(Get)", L"ASSERT FAILED - Valid(ReadDWORDOption)"));
 }
@@ -374,7 +374,7 @@ TEST_F(QuickDialogsTest, KeyboardAndHelp) {
     Connect();
     auto& w = Task(Mail(1));
     w.Keys(L"Alt+J");
-    EXPECT_EQ(w.FocusedControl(), C(w, L"txtSubject").spec.id);
+    EXPECT_EQ(w.FocusedControl(), C(w, L"txtSubject").setup.id);
     w.Click(L"btnHelp");
     EXPECT_TRUE(Open(L"frmQuickTask"));
     EXPECT_EQ(platform.torvik.CountCalls("ShowContextHelp"), 1u);
@@ -436,7 +436,7 @@ TEST_F(QuickDialogsTest, ThePriorityCaptionsComeLocalisedHighFirstAndABarThatRef
     EXPECT_EQ(Errors()[0], L"frmQuickTask.Form_Load(2)|-2147024809|The parameter is incorrect.; barPriority.SetCaptions failed");
     // Form_Load went on to its last step, and Init after it.
     EXPECT_EQ(Shown(refused, L"lnkMoveFolder"), L"<Nicht gew\u00e4hlt>");
-    EXPECT_TRUE(C(refused, L"btnCreateTask").spec.isDefault);
+    EXPECT_TRUE(C(refused, L"btnCreateTask").setup.isDefault);
     EXPECT_EQ(refused.uiState().size(), 2u);
     EXPECT_EQ(Shown(refused, L"txtSubject"), L"Newsletter May 2010");
 }

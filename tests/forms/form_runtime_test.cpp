@@ -172,8 +172,8 @@ TEST_F(FormRuntimeTest, LoadMakesTheWindowAndEveryControlBeforeTheFormsCodeRuns)
     EXPECT_EQ(Value(form->Get(L"hWnd")).AsInt(), static_cast<std::int32_t>(Window().Handle()));
     // Centred on the 1024 x 768 screen.
     EXPECT_EQ(Window().rect(), (TwipsRect{(1024 * 15 - 6000) / 2, (768 * 15 - 4000) / 2, 6000, 4000}));
-    EXPECT_EQ(Shown(L"txtName").spec.rect, (TwipsRect{1100, 100, 3000, 300}));
-    EXPECT_EQ(Shown(L"Line1(0)").spec.lineTo, (TwipsPoint{5000, 2800}));
+    EXPECT_EQ(Shown(L"txtName").setup.rect, (TwipsRect{1100, 100, 3000, 300}));
+    EXPECT_EQ(Shown(L"Line1(0)").setup.lineTo, (TwipsPoint{5000, 2800}));
 
     // Loading again does nothing; Show shows and activates, the first control in tab order gets the focus.
     form->Load();
@@ -212,38 +212,38 @@ TEST_F(FormRuntimeTest, PropertyChangesReachTheWindow) {
     txt->Put(L"Enabled", Value(false));
     txt->Put(L"ToolTipText", Value(L"tip"));
     txt->Put(L"FontBold", Value(true));
-    EXPECT_EQ(Shown(L"txtName").spec.text, L"abc");
-    EXPECT_EQ(Shown(L"txtName").spec.rect.left, 1200);
-    EXPECT_FALSE(Shown(L"txtName").spec.enabled);
-    EXPECT_EQ(Shown(L"txtName").spec.toolTipText, L"tip");
-    EXPECT_TRUE(Shown(L"txtName").spec.fontBold);
+    EXPECT_EQ(Shown(L"txtName").setup.text, L"abc");
+    EXPECT_EQ(Shown(L"txtName").setup.rect.left, 1200);
+    EXPECT_FALSE(Shown(L"txtName").setup.enabled);
+    EXPECT_EQ(Shown(L"txtName").setup.toolTipText, L"tip");
+    EXPECT_TRUE(Shown(L"txtName").setup.fontBold);
     C(L"chkFlag")->Put(L"Caption", Value(L"&Other"));
     C(L"chkFlag")->Put(L"Value", Value(1));
-    EXPECT_EQ(Shown(L"chkFlag").spec.caption, L"&Other");
-    EXPECT_EQ(Shown(L"chkFlag").spec.value, 1);
+    EXPECT_EQ(Shown(L"chkFlag").setup.caption, L"&Other");
+    EXPECT_EQ(Shown(L"chkFlag").setup.value, 1);
     form->Control(L"Line1", 0)->Put(L"X2", Value(4000));
-    EXPECT_EQ(Shown(L"Line1(0)").spec.lineTo.x, 4000);
+    EXPECT_EQ(Shown(L"Line1(0)").setup.lineTo.x, 4000);
     C(L"txtHidden")->Put(L"Visible", Value(true));
-    EXPECT_TRUE(Shown(L"txtHidden").spec.visible);
+    EXPECT_TRUE(Shown(L"txtHidden").setup.visible);
 
     // One default and one cancel button: making another one clears the first.
     cancel->Put(L"Default", Value(true));
-    EXPECT_TRUE(Shown(L"btnCancel").spec.isDefault);
-    EXPECT_FALSE(Shown(L"btnOK").spec.isDefault);
+    EXPECT_TRUE(Shown(L"btnCancel").setup.isDefault);
+    EXPECT_FALSE(Shown(L"btnOK").setup.isDefault);
     EXPECT_FALSE(ok->Get(L"Default").AsBool());
     ok->Put(L"Cancel", Value(true));
-    EXPECT_FALSE(Shown(L"btnCancel").spec.isCancel);
+    EXPECT_FALSE(Shown(L"btnCancel").setup.isCancel);
 
     // A new TabIndex moves the others up, as the form's tab order is a numbering from 0.
     ok->Put(L"TabIndex", Value(0));
-    EXPECT_EQ(Shown(L"btnOK").spec.tabIndex, 0);
-    EXPECT_EQ(Shown(L"lblName").spec.tabIndex, 1);
-    EXPECT_EQ(Shown(L"btnCancel").spec.tabIndex, 9);
+    EXPECT_EQ(Shown(L"btnOK").setup.tabIndex, 0);
+    EXPECT_EQ(Shown(L"lblName").setup.tabIndex, 1);
+    EXPECT_EQ(Shown(L"btnCancel").setup.tabIndex, 9);
     EXPECT_EQ(C(L"txtName")->Get(L"TabIndex"), Value(2));
 
     // Move, the form's own caption and size.
     txt->Call(L"Move", {Value(10), Value(20)});
-    EXPECT_EQ(Shown(L"txtName").spec.rect, (TwipsRect{10, 20, 3000, 300}));
+    EXPECT_EQ(Shown(L"txtName").setup.rect, (TwipsRect{10, 20, 3000, 300}));
     form->Put(L"Caption", Value(L"New"));
     form->Put(L"Width", Value(7000));
     EXPECT_EQ(Window().caption(), L"New");
@@ -254,7 +254,7 @@ TEST_F(FormRuntimeTest, PropertyChangesReachTheWindow) {
     lbl->Put(L"Caption", Value(L"&Full name:"));
     EXPECT_EQ(lbl->Get(L"Width"), Value(10 * 6 * 15));
     EXPECT_EQ(lbl->Get(L"Height"), Value(13 * 15));
-    EXPECT_EQ(Shown(L"lblName").spec.rect, (TwipsRect{100, 100, 900, 195}));
+    EXPECT_EQ(Shown(L"lblName").setup.rect, (TwipsRect{100, 100, 900, 195}));
     form->Put(L"Visible", Value(false));
     EXPECT_FALSE(Window().Visible());
 }
@@ -277,7 +277,7 @@ TEST_F(FormRuntimeTest, TextBoxAndCheckBoxEventsFromTheUserAndFromCode) {
     C(L"chkFlag")->Put(L"Value", Value(0));
     C(L"chkFlag")->Put(L"Value", Value(0));
     EXPECT_EQ(events, (Strings{L"txtName.Change", L"chkFlag.Click"}));
-    EXPECT_EQ(Shown(L"txtName").spec.text, L"Bye");
+    EXPECT_EQ(Shown(L"txtName").setup.text, L"Bye");
     EXPECT_EQ(ErrorOf([&] { C(L"chkFlag")->Put(L"Value", Value(3)); }), 380);
     // SelStart and SelLength stay inside the text.
     C(L"txtName")->Put(L"SelStart", Value(1));
@@ -323,13 +323,13 @@ TEST_F(FormRuntimeTest, ComboBoxListItemDataAndEvents) {
     EXPECT_EQ(cbo->Get(L"ListIndex"), Value(2));
     cbo->Put(L"Text", Value(L"10:05"));
     EXPECT_EQ(cbo->Get(L"ListIndex"), Value(-1));
-    EXPECT_EQ(Shown(L"cboTime").spec.text, L"10:05");
+    EXPECT_EQ(Shown(L"cboTime").setup.text, L"10:05");
     EXPECT_EQ(Shown(L"cboTime").selected, -1);
     // ListIndex -1 from code empties the edit field.
     cbo->Put(L"ListIndex", Value(0));
     cbo->Put(L"ListIndex", Value(-1));
     EXPECT_EQ(cbo->Get(L"Text"), Value(L""));
-    EXPECT_EQ(Shown(L"cboTime").spec.text, L"");
+    EXPECT_EQ(Shown(L"cboTime").setup.text, L"");
 
     EXPECT_EQ(ErrorOf([&] { cbo->Put(L"ListIndex", Value(9)); }), 380);
     EXPECT_EQ(ErrorOf([&] { cbo->Get(L"ItemData", {Value(9)}); }), 381);
@@ -341,7 +341,7 @@ TEST_F(FormRuntimeTest, ComboBoxListItemDataAndEvents) {
     cbo->Call(L"Clear");
     EXPECT_EQ(cbo->Get(L"ListCount"), Value(0));
     EXPECT_TRUE(Shown(L"cboTime").list.empty());
-    EXPECT_EQ(Shown(L"cboTime").spec.text, L"");
+    EXPECT_EQ(Shown(L"cboTime").setup.text, L"");
 }
 
 TEST_F(FormRuntimeTest, ValidateCancelKeepsTheFocusAndTheClick) {
@@ -434,7 +434,7 @@ TEST_F(FormRuntimeTest, LibraryControlsForwardTheirMembersAndEvents) {
     // Extender properties stay the form's.
     dtp->Put(L"Left", Value(1600));
     EXPECT_EQ(dtp->Get(L"Left"), Value(1600));
-    EXPECT_EQ(Shown(L"dtpDate").spec.rect.left, 1600);
+    EXPECT_EQ(Shown(L"dtpDate").setup.rect.left, 1600);
     EXPECT_EQ(ErrorOf([&] { dtp->Get(L"Caption"); }), err::NotSupported);
     bar->Call(L"SetCaptions", {Value(L"Hoch"), Value(L"Normal"), Value(L"Niedrig")});
     EXPECT_EQ(kelvane::TwinAs<kelvane::PriorityBarTwin>(bar->Inner())->ButtonText(2), L"Hoch");
@@ -555,10 +555,10 @@ TEST_F(FormRuntimeTest, ALanguageFileOnALoadedFormReachesTheWindow) {
     form->onLoad = [&] { lang.LocalizeForm(form); };
     form->Show();
     EXPECT_EQ(Window().caption(), L"Prüfung");
-    EXPECT_EQ(Shown(L"btnCancel").spec.caption, L"Abbrechen");
-    EXPECT_EQ(Shown(L"txtName").spec.rect, (TwipsRect{1250, 100, 2800, 300}));
+    EXPECT_EQ(Shown(L"btnCancel").setup.caption, L"Abbrechen");
+    EXPECT_EQ(Shown(L"txtName").setup.rect, (TwipsRect{1250, 100, 2800, 300}));
     EXPECT_EQ(Shown(L"lnkFolder").link->toolTip, L"Zum Ändern klicken");
-    EXPECT_EQ(Shown(L"Line1(0)").spec.lineTo.x, 4500);
+    EXPECT_EQ(Shown(L"Line1(0)").setup.lineTo.x, 4500);
     EXPECT_EQ(std::string(Shown(L"btnCancel").picture.begin(), Shown(L"btnCancel").picture.end()), "BMcancel");
     std::error_code ec;
     fs::remove_all(dir, ec);

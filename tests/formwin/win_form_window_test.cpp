@@ -436,13 +436,13 @@ std::vector<std::uint8_t> BitmapFile() {
 TEST_F(WinFormWindowTest, APictureBoxShowsItsBitmapAndAWindowDestroyedByOthersIsGone) {
     QuietEvents quiet;
     auto window = platforms.windows.Create(L"frmPictures", L"Pictures", {0, 0, 3000, 2000}, quiet);
-    ControlSpec spec;
-    spec.id = 0;
-    spec.kind = FormControlKind::PictureBox;
-    spec.kindName = L"PictureBox";
-    spec.name = L"picLogo";
-    spec.rect = {150, 150, 1500, 1500};
-    EXPECT_EQ(window->AddControl(spec), nullptr);
+    ControlSetup setup;
+    setup.id = 0;
+    setup.kind = FormControlKind::PictureBox;
+    setup.kindName = L"PictureBox";
+    setup.name = L"picLogo";
+    setup.rect = {150, 150, 1500, 1500};
+    EXPECT_EQ(window->AddControl(setup), nullptr);
     HWND w = reinterpret_cast<HWND>(window->Handle());
     HWND picture = GetDlgItem(w, WinFormWindows::kFirstControlId);
     ASSERT_TRUE(picture);
@@ -455,7 +455,7 @@ TEST_F(WinFormWindowTest, APictureBoxShowsItsBitmapAndAWindowDestroyedByOthersIs
     EXPECT_EQ(quiet.closing, 1);
     DestroyWindow(w);
     EXPECT_FALSE(window->Visible());
-    EXPECT_THROW(window->AddControl(spec), RuntimeError);
+    EXPECT_THROW(window->AddControl(setup), RuntimeError);
     window->Destroy();
 }
 
