@@ -258,8 +258,21 @@ void CQuickDialog::lnkMoveFolder_Value(const ObjectPtr& oFolder) {
     });
 }
 
-void CQuickDialog::ShowPath(std::wstring_view link, std::wstring_view placeholder, const std::wstring& sStoreID,
-                            const std::wstring& sPath) {
+void CQuickDialog::SetFolderLink(std::shared_ptr<CRecentFolder>& record, std::wstring_view link,
+                                 std::wstring_view placeholder, const std::wstring& sEntryID,
+                                 const std::wstring& sStoreID, const std::wstring& sPath) {
+    if (!record) record = std::make_shared<CRecentFolder>();
+    if (sEntryID.empty()) {
+        record->EntryID.clear();
+        record->StoreID.clear();
+        record->Path.clear();
+        Let(link, L"Caption", Get(placeholder, L"Caption"));
+        Let(link, L"AutoSize", true);
+        return;
+    }
+    record->EntryID = sEntryID;
+    record->StoreID = sStoreID;
+    record->Path = sPath;
     const std::wstring shown = IsDefaultStore(sStoreID) ? RemoveRootFromPath(sPath) : sPath;
     CLinkLabel_SetPath(Ctl(link), shown, Get(placeholder, L"Width").AsDouble(), LangText(L"LID_FOLDER_SMALLEST_PATH"));
 }
@@ -267,19 +280,7 @@ void CQuickDialog::ShowPath(std::wstring_view link, std::wstring_view placeholde
 void CQuickDialog::lnkMoveFolder_Value_(const std::wstring& sEntryID, const std::wstring& sStoreID,
                                         const std::wstring& sPath) {
     Trapped(Proc(L"lnkMoveFolder_Value_"), [&] {
-        if (!m_oMoveFolder) m_oMoveFolder = std::make_shared<CRecentFolder>();
-        if (sEntryID.empty()) {
-            m_oMoveFolder->EntryID.clear();
-            m_oMoveFolder->StoreID.clear();
-            m_oMoveFolder->Path.clear();
-            Let(L"lnkMoveFolder", L"Caption", Get(L"lblMoveFolderPlaceholder", L"Caption"));
-            Let(L"lnkMoveFolder", L"AutoSize", true);
-            return;
-        }
-        m_oMoveFolder->EntryID = sEntryID;
-        m_oMoveFolder->StoreID = sStoreID;
-        m_oMoveFolder->Path = sPath;
-        ShowPath(L"lnkMoveFolder", L"lblMoveFolderPlaceholder", sStoreID, sPath);
+        SetFolderLink(m_oMoveFolder, L"lnkMoveFolder", L"lblMoveFolderPlaceholder", sEntryID, sStoreID, sPath);
     });
 }
 

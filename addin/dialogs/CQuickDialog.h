@@ -96,9 +96,10 @@ protected:
     ObjectPtr ReplaceLostFolder(const std::shared_ptr<CRecentFolder>& oRecord, const std::shared_ptr<IRecentFolders>& oList,
                                 std::int32_t nType, const ObjectPtr& oCurrentFolder, bool& bCleared);
 
-    // A path fitted into a link label at most as wide as its placeholder.
-    void ShowPath(std::wstring_view link, std::wstring_view placeholder, const std::wstring& sStoreID,
-                  const std::wstring& sPath);
+    // Stores the folder in the record (empty ids: none) and shows it in the link label: its path
+    // fitted into the placeholder's width, or the placeholder's caption for none.
+    void SetFolderLink(std::shared_ptr<CRecentFolder>& record, std::wstring_view link, std::wstring_view placeholder,
+                       const std::wstring& sEntryID, const std::wstring& sStoreID, const std::wstring& sPath);
 
     // The click of the create (1) or edit (2) button.
     void btnItem_Click(std::int32_t nButton);

@@ -125,19 +125,7 @@ void frmQuickAppointment::lnkCalendar_Value(const ObjectPtr& oFolder) {
 void frmQuickAppointment::lnkCalendar_Value_(const std::wstring& sEntryID, const std::wstring& sStoreID,
                                              const std::wstring& sPath) {
     Trapped(Proc(L"lnkCalendar_Value_"), [&] {
-        if (!m_oCalendar) m_oCalendar = std::make_shared<CRecentFolder>();
-        if (sEntryID.empty()) {
-            m_oCalendar->EntryID.clear();
-            m_oCalendar->StoreID.clear();
-            m_oCalendar->Path.clear();
-            Let(L"lnkCalendar", L"Caption", Get(L"lblCalendarPlaceholder", L"Caption"));
-            Let(L"lnkCalendar", L"AutoSize", true);
-            return;
-        }
-        m_oCalendar->EntryID = sEntryID;
-        m_oCalendar->StoreID = sStoreID;
-        m_oCalendar->Path = sPath;
-        ShowPath(L"lnkCalendar", L"lblCalendarPlaceholder", sStoreID, sPath);
+        SetFolderLink(m_oCalendar, L"lnkCalendar", L"lblCalendarPlaceholder", sEntryID, sStoreID, sPath);
     });
 }
 
