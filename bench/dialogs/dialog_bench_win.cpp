@@ -236,17 +236,6 @@ HWND ButtonOf(HWND dialog, bool task, const wchar_t* name) {
     return nullptr;
 }
 
-// Brisko.dll and this program each keep their own hosting of atl.dll, and Wine's AtlAxWinInit
-// fails when its window class is registered already: the class Brisko.dll's hosting registered
-// goes (no window of it is left between iterations) before this program's hosting registers it
-// again, once, the same class of the same atl.dll.
-void ShareAtlClass() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    if (HMODULE atl = GetModuleHandleW(L"atl.dll")) UnregisterClassW(L"AtlAxWin", atl);
-}
-
 class Bench {
 public:
     // A new mail in a session (outside the timing).
@@ -315,7 +304,6 @@ public:
     }
 
     static double BareShow(bool task, std::string& failure) {
-        ShareAtlClass();
         const double start = Now();
         auto form = task ? forms::MakeQuickTaskDesign() : forms::MakeQuickAppointmentDesign();
         try {
@@ -333,7 +321,6 @@ public:
     }
 
     static double BareClose(bool task, std::string& failure) {
-        ShareAtlClass();
         auto form = task ? forms::MakeQuickTaskDesign() : forms::MakeQuickAppointmentDesign();
         try {
             form->Load();
