@@ -154,6 +154,7 @@ void Connect::m_oExplorers_OnExplorer(const std::shared_ptr<CExplorerWrapper>& o
 }
 
 bool Connect::Init(const std::shared_ptr<CExplorerWrapper>& oExplorer) {
+    auto self = std::static_pointer_cast<Connect>(weak_from_this().lock());
     const bool ok = Trapped(
         L"Connect.Init",
         [&] {
@@ -165,6 +166,7 @@ bool Connect::Init(const std::shared_ptr<CExplorerWrapper>& oExplorer) {
             if (GetOutlookMajorVersion() >= 12) {
                 m_o2007events = Services().newContextMenuEvents();
                 if (!m_o2007events) Raise(err::ObjectNotSet);
+                m_o2007events->SetEventSink(std::static_pointer_cast<ContextMenuEventsSink>(self));
                 m_o2007events->Init(g_oApplication);
             }
             return true;
@@ -255,10 +257,6 @@ void Connect::UpdateRecentFoldersControls() {
         }
         if (major >= 12) m_dtFoldersLMT = lmt();
     });
-}
-
-void Connect::Ribbon_OnLoad(const ObjectPtr& ribbon) {
-    Trapped(L"Connect.Ribbon_OnLoad", [&] { m_oRibbon = ribbon; });
 }
 
 void Connect::Ribbon_sbtnFolder_Invalidate(const std::wstring& kind) {

@@ -18,7 +18,7 @@ enum DisconnectMode { ext_dm_HostShutdown = 0, ext_dm_UserClosed = 1 };
 enum class ConnectState { Loaded, Connected, Inert, TrackingExplorers, Running, WaitingNewExplorer, ShutDown };
 const wchar_t* StateName(ConnectState state);
 
-class Connect : public Object, public ExplorersEvents, public InspectorsEvents {
+class Connect : public Object, public ExplorersEvents, public InspectorsEvents, public ContextMenuEventsSink {
 public:
     Connect() = default;
     ~Connect() override;
@@ -37,9 +37,23 @@ public:
     void UpdateRecentFoldersControls();
     std::shared_ptr<CExplorersWrapper> Explorers() const { return m_oExplorers; }
 
-    // The ribbon handle Office hands over when the ribbon loads.
-    void Ribbon_OnLoad(const ObjectPtr& ribbon);
+    // IRibbonExtensibility: the markup for a ribbon type ("" for no customisation).
+    std::wstring GetCustomUI(const std::wstring& ribbonId) noexcept;
+    // The ribbon callbacks named in the markup; none lets an error escape. `control` is the
+    // host's IRibbonControl (Id, Context, Tag), `ribbon` its IRibbonUI.
+    void Ribbon_OnLoad(const ObjectPtr& ribbon) noexcept;
+    void RibbonButton_Action(const ObjectPtr& control) noexcept;
+    bool RibbonControl_GetEnabled(const ObjectPtr& control) noexcept;
+    bool RibbonControl_GetVisible(const ObjectPtr& control) noexcept;
+    std::wstring RibbonControl_GetLabel(const ObjectPtr& control) noexcept;
+    std::wstring RibbonButton_GetScreentip(const ObjectPtr& control) noexcept;
+    // A picture object (IPictureDisp on Windows), or nothing.
+    ObjectPtr RibbonButton_GetImage(const ObjectPtr& control) noexcept;
     void Ribbon_sbtnFolder_Invalidate(const std::wstring& kind);
+
+    // Late bound as Office reaches the add-in: "GetCustomUI" and the ribbon callbacks by name
+    // (DISPATCH_METHOD); anything else raises 438.
+    Value Invoke(std::wstring_view name, CallKind kind, Args& args) override;
 
     ConnectState State() const noexcept { return state_; }
     bool InDone() const noexcept { return m_bInDone; }
@@ -61,6 +75,14 @@ private:
         m_oExplorers_OnExplorerFolderSwitch(oExplorer);
     }
     void OnNewInspector(const ObjectPtr& oInspector) override { m_oInspectors_OnNewInspector(oInspector); }
+    void OnItemContextMenuDisplay(const ObjectPtr& oCommandBar, const ObjectPtr& oSelection) override {
+        m_o2007events_OnItemContextMenuDisplay(oCommandBar, oSelection);
+    }
+    void OnContextMenuClose(std::int32_t nContextMenu) override { m_o2007events_OnContextMenuClose(nContextMenu); }
+
+    // The item context menu of Outlook 2007 and later.
+    void m_o2007events_OnItemContextMenuDisplay(const ObjectPtr& oCommandBar, const ObjectPtr& oSelection) noexcept;
+    void m_o2007events_OnContextMenuClose(std::int32_t nContextMenu) noexcept;
 
     void m_oExplorers_OnExplorer(const std::shared_ptr<CExplorerWrapper>& oExplorer, bool bFirstExplorer,
                                  bool bNewExplorer);

@@ -2,6 +2,7 @@
 // place in the start-up and shutdown order until its own subsystem provides it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,10 +80,20 @@ public:
     std::wstring TypeName() const override { return L"CExplorerMenu"; }
 };
 
+// Receives the item-context-menu events.
+class ContextMenuEventsSink {
+public:
+    virtual ~ContextMenuEventsSink() = default;
+    virtual void OnItemContextMenuDisplay(const ObjectPtr& commandBar, const ObjectPtr& selection) = 0;
+    // nContextMenu: OlContextMenu (0 the item context menu).
+    virtual void OnContextMenuClose(std::int32_t nContextMenu) = 0;
+};
+
 // The item-context-menu event source of Outlook 2007 and later.
 class IContextMenuEvents {
 public:
     virtual ~IContextMenuEvents() = default;
+    virtual void SetEventSink(std::weak_ptr<ContextMenuEventsSink>) {}
     // The first member of the source's interface: start raising events for this application.
     virtual void Init(const ObjectPtr& application) = 0;
 };
