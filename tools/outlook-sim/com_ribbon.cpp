@@ -11,6 +11,7 @@
 #include "automation/win/com_ptr.h"
 #include "automation/win/error_mapping.h"
 #include "automation/win/variant.h"
+#include "simhost/ribbon.h"
 
 namespace brisko::tools {
 
@@ -25,7 +26,7 @@ namespace {
 
 constexpr GUID kIRibbonExtensibility = {0x000C0396, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-class ComRibbonEndpoint final : public Object {
+class ComRibbonEndpoint final : public Object, public sim::RibbonNameProbe {
 public:
     ComRibbonEndpoint(win::ComPtr<IUnknown> addin, win::ComPtr<IDispatch> dispatch)
         : addin_(std::move(addin)), dispatch_(std::move(dispatch)) {}
@@ -37,6 +38,16 @@ public:
     }
 
     std::wstring TypeName() const override { return L"Connect"; }
+
+    // Office's question before it calls a callback: does GetIDsOfNames know the name?
+    bool AnswersName(std::wstring_view name) override {
+        try {
+            IdOf(name);
+            return true;
+        } catch (...) {
+            return false;
+        }
+    }
 
 private:
     Value GetCustomUI(Args& args) {
