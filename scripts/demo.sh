@@ -2,6 +2,7 @@
 # The main job: Brisko.dll with the real Torvik.dll, loaded over COM into the simulated Outlook
 # (outlook-sim.exe under Wine) on the built-in sample mailbox; prints where the log was written.
 # The safe item library stand-in (RedemptionStandIn.dll) is registered for the run as well.
+# So is the context-menu events library stand-in (Grelmo.dll).
 #
 #   demo.sh [scenario file | -]            the demo, or a scenario, end to end through COM
 #   demo.sh --native [scenario file | -]   the same with brisko-sim, natively (quick)
@@ -26,7 +27,7 @@ fi
 
 bash scripts/bootstrap.sh >&2
 cmake --preset windows --log-level=WARNING >&2
-cmake --build --preset windows --target outlook-sim brisko_dll redemption_dll kelvane >&2
+cmake --build --preset windows --target outlook-sim brisko_dll redemption_dll kelvane grelmo_dll >&2
 
 args=()
 if [ $# -eq 1 ] && [ "$1" != "-" ]; then
@@ -40,7 +41,8 @@ set +e
 scripts/wine-run.sh --state-dir "$state" build/windows/tools/outlook-sim/outlook-sim.exe \
   --register "Z:$root/build/windows/addin/Brisko.dll" \
   --register "Z:$root/build/windows/standins/redemption/RedemptionStandIn.dll" \
-  --register "Z:$root/build/windows/controls/Kelvane.dll" --clean "${args[@]}" | tr -d '\r' |
+  --register "Z:$root/build/windows/controls/Kelvane.dll" \
+  --register "Z:$root/build/windows/standins/grelmo/Grelmo.dll" --clean "${args[@]}" | tr -d '\r' |
   while IFS= read -r line; do
     printf '%s\n' "$line"
     # The log's Windows path, and where it lies in the Wine prefix.

@@ -88,7 +88,7 @@ run_compare() {
     # As the add-in finds them installed: Brisko.dll, the safe item library and the controls
     # library; the dialogs' dates and times as the in-memory locale (en-US) gives them.
     if TORVIK_LOG_DIR="Z:$root/build/compare/log" LC_ALL=en_US.UTF-8 cmake -DRUN= -DFIRST="$root/$sim" \
-        -DSECOND="$root/scripts/wine-run.sh;--state-dir;$wine_state;$root/$outlook;--register;Z:$root/build/windows/addin/Brisko.dll;--clean;--register;Z:$root/build/windows/standins/redemption/RedemptionStandIn.dll;--register;Z:$root/build/windows/controls/Kelvane.dll" \
+        -DSECOND="$root/scripts/wine-run.sh;--state-dir;$wine_state;$root/$outlook;--register;Z:$root/build/windows/addin/Brisko.dll;--clean;--register;Z:$root/build/windows/standins/redemption/RedemptionStandIn.dll;--register;Z:$root/build/windows/controls/Kelvane.dll;--register;Z:$root/build/windows/standins/grelmo/Grelmo.dll" \
         "${scenario[@]}" -DOUT="$out" -P cmake/CompareScenario.cmake >"$log_dir/compare-$n.log" 2>&1; then
       ok=$((ok + 1)); echo "compare $n: $(grep -o 'same transcript.*' "$log_dir/compare-$n.log")"
     else

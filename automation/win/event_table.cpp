@@ -39,6 +39,9 @@ constexpr EventRow kRows[] = {
     {kMonthCalEvents, L"_ISysMonthCal32Events", L"OnChange", 1, {}},
 
     {kDateTimePickEvents, L"_ISysDateTimePick32Events", L"OnChange", 1, {}},
+
+    {kContextMenuEventsEvents, L"_ContextMenuEventsEvents", L"OnItemContextMenuDisplay", 1, {VT_DISPATCH, VT_DISPATCH}},
+    {kContextMenuEventsEvents, L"_ContextMenuEventsEvents", L"OnContextMenuClose", 2, {VT_I4}},
 };
 
 }  // namespace

@@ -207,7 +207,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || AnswersInterface(riid)) {
             *out = static_cast<IDispatch*>(this);
         } else if (!points_.empty() && IsEqualIID(riid, IID_IConnectionPointContainer)) {
             *out = static_cast<IConnectionPointContainer*>(this);
@@ -295,6 +295,11 @@ public:
     }
 
 private:
+    bool AnswersInterface(REFIID riid) const noexcept {
+        return std::any_of(options_.interfaces.begin(), options_.interfaces.end(),
+                           [&](const GUID& iid) { return IsEqualIID(iid, riid) != 0; });
+    }
+
     DISPID IdFor(std::wstring_view name) {
         std::wstring key = LowerCase(name);
         if (const auto it = ids_.find(key); it != ids_.end()) return it->second;

@@ -11,6 +11,7 @@
 #include "controls/sim/sim_registration.h"
 #include "platform/sim/sim_platform.h"
 #include "standins/redemption/sim_registration.h"
+#include "standins/grelmo/sim_registration.h"
 
 namespace brisko::testing {
 
@@ -20,6 +21,7 @@ protected:
         ReleaseProcessObjects();
         Services() = DefaultServices();
         redemption::RegisterClasses(platform.objects);
+        grelmo::RegisterClasses(platform.objects);
         kelvane::RegisterClasses(platform.objects);
         platform.Install();
     }

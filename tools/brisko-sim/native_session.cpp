@@ -18,6 +18,7 @@
 #include "simhost/sim_object.h"
 #include "controls/sim/sim_registration.h"
 #include "standins/redemption/sim_registration.h"
+#include "standins/grelmo/sim_registration.h"
 
 namespace brisko::tools {
 
@@ -41,6 +42,7 @@ public:
         ReleaseProcessObjects();
         Services() = DefaultServices();
         redemption::RegisterClasses(platform_.objects);
+        grelmo::RegisterClasses(platform_.objects);
         kelvane::RegisterClasses(platform_.objects);
         platform_.Install();
         CQuickDialog::ResetInstanceCounter();

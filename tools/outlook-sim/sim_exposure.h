@@ -6,8 +6,11 @@
 
 namespace brisko::tools {
 
-// Explorers: ExplorersEvents; Inspectors: InspectorsEvents; Explorer: ExplorerEvents_10;
-// Inspector: InspectorEvents_10; every other object: none.
+// By type name: Explorers: ExplorersEvents; Inspectors: InspectorsEvents; Explorer:
+// ExplorerEvents_10; Inspector: InspectorEvents_10; Application: ApplicationEvents_11;
+// CommandBars: _CommandBarsEvents; CommandBarButton: _CommandBarButtonEvents; every other object:
+// none. IRibbonUI and IRibbonControl answer the host's interface ids and DISPIDs (Invalidate 1,
+// InvalidateControl 2; Id 1, Context 2, Tag 3).
 win::DispatchOptions SimDispatchOptions(Object& object);
 
 // Installs SimDispatchOptions as the process's describer while it lives.

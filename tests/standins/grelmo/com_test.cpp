@@ -1,0 +1,206 @@
+// Grelmo.dll under Wine: regsvr32, creation by ProgID through CoCreateInstance, and the simulated
+// Outlook's context-menu events relayed through connection points in both directions.
+#include <windows.h>
+#include <objbase.h>
+#include <ocidl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "automation/error.h"
+#include "automation/text.h"
+#include "automation/win/com_ptr.h"
+#include "automation/win/dispatch_object.h"
+#include "automation/win/event_table.h"
+#include "platform/win/win_objects.h"
+#include "simhost/objects.h"
+#include "simhost/sample_mailbox.h"
+#include "simhost/sim_outlook.h"
+#include "standins/grelmo/context_menu_events.h"
+#include "tools/outlook-sim/sim_exposure.h"
+
+namespace brisko::grelmo {
+namespace {
+
+using win::ComPtr;
+
+class Apartment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void TearDown() override { CoUninitialize(); }
+};
+[[maybe_unused]] ::testing::Environment* const kApartment = ::testing::AddGlobalTestEnvironment(new Apartment);
+
+constexpr wchar_t kClassKey[] = L"CLSID\\{ABB46BC5-EF88-4498-8CEB-E5894FF2C795}";
+
+// The DLL beside this program.
+std::wstring LibraryPath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p = path;
+    return p.substr(0, p.find_last_of(L"\\/") + 1) + L"Grelmo.dll";
+}
+
+DWORD RunRegsvr32(const std::wstring& args) {
+    std::wstring command = L"regsvr32.exe " + args + L" \"" + LibraryPath() + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return 0xFFFFFFFF;
+    }
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+std::wstring ReadString(const std::wstring& sub, const wchar_t* name = nullptr) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+        return L"(none)";
+    }
+    return value;
+}
+
+struct Received {
+    std::wstring event;
+    Args args;
+};
+
+// Registered once for the suite, unregistered at its end; the simulated Outlook of version 14
+// exposed over COM as outlook-sim exposes it.
+class Server : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(RunRegsvr32(L"/s"), 0u); }
+    static void TearDownTestSuite() { RunRegsvr32(L"/u /s"); }
+
+    Server() {
+        host.SetMajorVersion(14);
+        sim::BuildSampleMailbox(host);
+    }
+    void TearDown() override {
+        connections.clear();
+        events.reset();
+        app.reset();
+        received.clear();
+        EXPECT_EQ(host.ExternalReferences(), 0) << ToUtf8(host.DescribeExternalReferences());
+        EXPECT_TRUE(host.EscapedErrors().empty());
+    }
+
+    // The library's object by ProgID, initialised with the Application, and a sink recording.
+    void CreateAndListen() {
+        events = factory.CreateObject(kContextMenuEvents);
+        ASSERT_TRUE(events);
+        connections.push_back(events->ConnectEvents([this](std::wstring_view event, Args& args) {
+            received.push_back({std::wstring(event), args});
+        }));
+        events->Call(L"Init", {app});
+    }
+    void RaiseDisplay(ObjectPtr bar, ObjectPtr selection) {
+        host.RaiseEvent(host.Application(), L"ItemContextMenuDisplay", {Value(bar), Value(selection)});
+    }
+    void RaiseClose(std::int32_t kind) { host.RaiseEvent(host.Application(), L"ContextMenuClose", {Value(kind)}); }
+
+    tools::SimExposure exposure;
+    win::WinObjectFactory factory;
+    sim::SimOutlook host;
+    ObjectPtr app = host.ApplicationObject();
+    ObjectPtr events;
+    std::vector<EventConnection> connections;
+    std::vector<Received> received;
+};
+
+TEST_F(Server, Regsvr32RegistersTheProgIdAndTheClassAndRemovesThem) {
+    const std::wstring module = LibraryPath();
+    EXPECT_TRUE(EqualsNoCase(ReadString(std::wstring(kClassKey) + L"\\InprocServer32"), module));
+    EXPECT_EQ(ReadString(std::wstring(kClassKey) + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(ReadString(std::wstring(kClassKey) + L"\\ProgID"), L"Grelmo.ContextMenuEvents");
+    EXPECT_EQ(ReadString(L"Grelmo.ContextMenuEvents\\CLSID"), L"{ABB46BC5-EF88-4498-8CEB-E5894FF2C795}");
+    ASSERT_EQ(RunRegsvr32(L"/u /s"), 0u);
+    EXPECT_EQ(ReadString(std::wstring(kClassKey) + L"\\InprocServer32"), L"(none)");
+    EXPECT_EQ(ReadString(L"Grelmo.ContextMenuEvents\\CLSID"), L"(none)");
+    ASSERT_EQ(RunRegsvr32(L"/s"), 0u);
+}
+
+TEST_F(Server, AnswersItsEventInterfaceAsDefaultSourceAndInitAsDispid1) {
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(L"Grelmo.ContextMenuEvents", &clsid), S_OK);
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.PutVoid()), S_OK);
+    LPOLESTR name = const_cast<LPOLESTR>(L"init");
+    DISPID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 1);
+    auto info = dispatch.As<IProvideClassInfo2>(IID_IProvideClassInfo2);
+    ASSERT_TRUE(info);
+    GUID source{};
+    ASSERT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
+    EXPECT_TRUE(IsEqualGUID(source, win::kContextMenuEventsEvents));
+    auto container = dispatch.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    ASSERT_TRUE(container);
+    ComPtr<IConnectionPoint> point;
+    EXPECT_EQ(container->FindConnectionPoint(win::kContextMenuEventsEvents, point.Put()), S_OK);
+}
+
+TEST_F(Server, RelaysTheApplicationsContextMenuEventsThroughConnectionPoints) {
+    CreateAndListen();
+    EXPECT_EQ(host.Application()->SinkCount(), 1u);
+    const ObjectPtr bar = host.Explorers()->Ref();
+    const ObjectPtr selection = host.Session()->Ref();
+    RaiseDisplay(bar, selection);
+    RaiseClose(0);
+    RaiseClose(3);
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].event, L"OnItemContextMenuDisplay");
+    ASSERT_EQ(received[0].args.size(), 2u);
+    // The host's own objects come back across both COM boundaries.
+    EXPECT_EQ(received[0].args[0].AsObject(), bar);
+    EXPECT_EQ(received[0].args[1].AsObject(), selection);
+    EXPECT_EQ(received[1].event, L"OnContextMenuClose");
+    ASSERT_EQ(received[1].args.size(), 1u);
+    EXPECT_EQ(received[1].args[0], Value(0));
+    EXPECT_EQ(received[2].args[0], Value(3));
+
+    // A second Init replaces the subscription.
+    events->Call(L"Init", {app});
+    EXPECT_EQ(host.Application()->SinkCount(), 1u);
+    RaiseClose(0);
+    EXPECT_EQ(received.size(), 4u);
+    // Init with nothing fails as the core does, over COM.
+    try {
+        events->Call(L"Init", {Value(ObjectPtr{})});
+        ADD_FAILURE() << "Init(Nothing) succeeded";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::ObjectNotSet);
+    }
+}
+
+TEST_F(Server, FailingSinksNeverReachTheHostAndReleaseUnsubscribes) {
+    CreateAndListen();
+    connections.push_back(events->ConnectEvents([](std::wstring_view, Args&) { Raise(5, L"sink failed"); }));
+    connections.push_back(events->ConnectEvents([this](std::wstring_view event, Args& args) {
+        received.push_back({std::wstring(event) + L" (second)", args});
+    }));
+    RaiseClose(0);
+    RaiseDisplay(host.Explorers()->Ref(), nullptr);
+    ASSERT_EQ(received.size(), 4u);
+    EXPECT_EQ(received[3].event, L"OnItemContextMenuDisplay (second)");
+    EXPECT_TRUE(received[3].args[1].IsNothing());
+    EXPECT_TRUE(host.EscapedErrors().empty());
+
+    // The last reference goes: the library's subscription to the Application goes with it.
+    connections.clear();
+    events.reset();
+    EXPECT_EQ(host.Application()->SinkCount(), 0u);
+    RaiseClose(0);
+    EXPECT_EQ(received.size(), 4u);
+}
+
+}  // namespace
+}  // namespace brisko::grelmo
