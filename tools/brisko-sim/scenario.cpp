@@ -2,6 +2,8 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <filesystem>
+#include <fstream>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -10,7 +12,9 @@
 #include "platform/platform.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
+#include "simhost/command_bars.h"
 #include "simhost/objects.h"
+#include "simhost/ribbon.h"
 #include "simhost/sample_mailbox.h"
 
 namespace brisko::tools {
@@ -249,6 +253,13 @@ int ScenarioRunner::Run(std::istream& in, const std::string& name) {
         const std::wstring line = FromUtf8(raw);
         const auto first = line.find_first_not_of(L" \t");
         if (first == std::wstring::npos || line[first] == L'#') continue;
+        // say <text>: a line of narration, printed as it stands after a blank line.
+        if (line.size() >= first + 3 && EqualsNoCase(line.substr(first, 3), L"say") &&
+            (line.size() == first + 3 || line[first + 3] == L' ' || line[first + 3] == L'\t')) {
+            const auto text = line.find_first_not_of(L" \t", first + 3);
+            out_ << "\n" << (text == std::wstring::npos ? std::string() : Narrow(line.substr(text))) << "\n";
+            continue;
+        }
         out_ << "> " << Narrow(line.substr(first)) << "\n";
         try {
             auto words = Tokenize(line);
@@ -280,6 +291,7 @@ int ScenarioRunner::Run(std::istream& in, const std::string& name) {
             ++escaped_;
         }
         host_->ClearEscapedErrors();
+        PrintRibbonProblems();
         for (const auto& e : session_->TakeEscapedErrors()) {
             out_ << "!! error escaped into the host from " << Narrow(e) << "\n";
             ++escaped_;
@@ -325,11 +337,28 @@ void ScenarioRunner::Load(std::int32_t mode) {
     if (session_->Loaded()) Fail(L"the add-in is already loaded");
     connectedOnce_ = true;
     session_->Connect(host_->ApplicationObject(), mode);
+    // Office 2007 and later reach a connected add-in's ribbon entry points.
+    if (session_->Loaded() && HostMajorVersion() >= 12) {
+        if (auto addin = session_->RibbonAddin()) host_->Ribbon().Attach(std::move(addin));
+    }
 }
 
 void ScenarioRunner::StartupComplete() {
     if (!session_->Loaded()) Fail(L"the add-in is not loaded");
     session_->StartupComplete();
+    if (host_->Ribbon().IsAttached()) host_->Ribbon().StartupComplete();
+}
+
+int ScenarioRunner::HostMajorVersion() const {
+    return static_cast<int>(std::wcstol(host_->Version().c_str(), nullptr, 10));
+}
+
+void ScenarioRunner::PrintRibbonProblems() {
+    for (const auto& p : host_->Ribbon().Problems()) {
+        out_ << "!! ribbon: " << Narrow(OneLine(p)) << "\n";
+        ++ribbonProblems_;
+    }
+    host_->Ribbon().ClearProblems();
 }
 
 void ScenarioRunner::BeginShutdown() {
@@ -340,6 +369,9 @@ void ScenarioRunner::BeginShutdown() {
 void ScenarioRunner::Disconnect(std::int32_t mode) {
     if (!session_->Loaded()) Fail(L"the add-in is not loaded");
     lastState_ = session_->Disconnect(mode);
+    // The host lets go of the add-in's ribbon with the add-in.
+    PrintRibbonProblems();
+    host_->Ribbon().Detach();
 }
 
 void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
@@ -630,11 +662,140 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         } else {
             Fail(L"usage: answer picker <folder>|cancel | answer msgbox ok|yes|no | answer menu <command id>|dismiss");
         }
+    } else if (is(L"update")) {
+        ExpectCount(w, 2, L"update <window>");
+        sim::UpdateBars(OpenWindow(w[1]));
+    } else if (is(L"press")) {
+        Press(w);
+    } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"bars")) {
+        PrintIndented(BarsListing(w[2]));
+    } else if (is(L"ribbon")) {
+        RibbonCommand(w);
+    } else if (is(L"context-menu")) {
+        ContextMenu(w);
     } else if (is(L"expect")) {
         Expect(w);
     } else {
         Fail(L"unknown command \"" + cmd + L"\"");
     }
+}
+
+sim::SimObject* ScenarioRunner::OpenWindow(const std::wstring& name) {
+    auto& win = WindowNamed(name);
+    if (win.object->Vanished()) Fail(L"\"" + name + L"\" is closed");
+    return win.object;
+}
+
+namespace {
+
+// Why a user's click on the control did nothing.
+std::wstring WhyNothing(const sim::SimCommandBarControl* control) {
+    if (control->Vanished()) return L"the control is gone";
+    for (const auto* popup : control->Ancestors()) {
+        const std::wstring menu = L"the menu \"" + popup->caption + L"\"";
+        if (popup->Vanished()) return menu + L" is gone";
+        if (!popup->visible) return menu + L" is hidden";
+        if (!popup->enabled) return menu + L" is disabled";
+    }
+    if (!control->visible) return L"the control is hidden";
+    if (!control->enabled) return L"the control is disabled";
+    return L"the control did not respond";
+}
+
+}  // namespace
+
+// press <window> <bar> <path>: the user clicks the control; what the user saw is printed.
+void ScenarioRunner::Press(const std::vector<std::wstring>& w) {
+    ExpectCount(w, 4, L"press <window> <bar> <path>   (the path: popups, then the control, separated by \"/\")");
+    auto* window = OpenWindow(w[1]);
+    const std::wstring where = w[2] + L"/" + w[3];
+    auto* control = sim::FindControlByPath(window, w[2], w[3]);
+    if (!control) {
+        out_ << "  nothing: no control " << Narrow(Quoted(w[3])) << " on " << Narrow(Quoted(w[2])) << "\n";
+        return;
+    }
+    bool pressed = false;
+    std::ostringstream opened;
+    session_->SurfaceAction([&] { pressed = sim::Press(control); }, opened);
+    if (pressed) out_ << "  pressed " << Narrow(where) << "\n";
+    else out_ << "  nothing: " << Narrow(WhyNothing(control)) << "\n";
+    out_ << opened.str();
+}
+
+std::wstring ScenarioRunner::BarsListing(const std::wstring& name) {
+    auto* window = OpenWindow(name);
+    if (!sim::ExistingCommandBarsOf(window)) return L"(no command bars)\n";
+    std::wstring text = sim::ListAddinControls(window);
+    if (text.empty()) text = L"(no bars)\n";
+    return text;
+}
+
+std::wstring ScenarioRunner::RibbonListing(const std::wstring& name) {
+    auto* window = OpenWindow(name);
+    const auto shown = host_->Ribbon().Show(window);
+    if (shown.empty()) return L"(no tab of the add-in)\n";
+    std::wstring text = sim::SimRibbon::DescribeShow(shown);
+    if (!text.empty() && text.back() != L'\n') text += L'\n';
+    return text;
+}
+
+// ribbon markup <RibbonID> <file> | ribbon show <window> | ribbon click <window> <control id> |
+// ribbon asked
+void ScenarioRunner::RibbonCommand(const std::vector<std::wstring>& w) {
+    const wchar_t* usage =
+        L"usage: ribbon markup <RibbonID> <file> | ribbon show <window> | ribbon click <window> <control id> | "
+        L"ribbon asked";
+    if (w.size() < 2) Fail(usage);
+    auto& ribbon = host_->Ribbon();
+    const auto& what = w[1];
+    if (EqualsNoCase(what, L"markup")) {
+        ExpectCount(w, 4, L"ribbon markup <RibbonID> <file>");
+        if (!ribbon.IsAttached()) Fail(L"ribbon markup: no add-in is attached to the ribbon (Outlook 2007 and later, after connect)");
+        const std::string markup = ToUtf8(ribbon.AskCustomUI(w[2]));
+        std::ofstream file(std::filesystem::path(w[3]), std::ios::binary | std::ios::trunc);
+        if (!file.write(markup.data(), static_cast<std::streamsize>(markup.size())) || !file.flush()) {
+            Fail(L"ribbon markup: cannot write \"" + w[3] + L"\"");
+        }
+        out_ << "  " << markup.size() << " bytes of markup for " << Narrow(w[2]) << " written to " << Narrow(w[3])
+             << "\n";
+    } else if (EqualsNoCase(what, L"show")) {
+        ExpectCount(w, 3, L"ribbon show <window>");
+        PrintIndented(RibbonListing(w[2]));
+    } else if (EqualsNoCase(what, L"click")) {
+        ExpectCount(w, 4, L"ribbon click <window> <control id>");
+        auto* window = OpenWindow(w[2]);
+        bool clicked = false;
+        std::ostringstream opened;
+        session_->SurfaceAction([&] { clicked = ribbon.Click(window, w[3]); }, opened);
+        if (clicked) out_ << "  clicked " << Narrow(w[3]) << "\n";
+        else out_ << "  nothing: " << Narrow(w[3]) << " is not on the ribbon, or hidden or disabled\n";
+        out_ << opened.str();
+    } else if (EqualsNoCase(what, L"asked")) {
+        ExpectCount(w, 2, L"ribbon asked");
+        if (ribbon.AskedTypes().empty()) out_ << "  (no ribbon type asked)\n";
+        for (const auto& type : ribbon.AskedTypes()) out_ << "  " << Narrow(type) << "\n";
+    } else {
+        Fail(usage);
+    }
+}
+
+// context-menu <explorer> | context-menu close
+void ScenarioRunner::ContextMenu(const std::vector<std::wstring>& w) {
+    ExpectCount(w, 2, L"context-menu <explorer> | context-menu close");
+    if (EqualsNoCase(w[1], L"close")) {
+        host_->CloseItemContextMenu();
+        return;
+    }
+    auto* explorer = ExplorerNamed(w[1]);
+    if (explorer->Vanished()) Fail(L"\"" + w[1] + L"\" is closed");
+    auto* bar = host_->ShowItemContextMenu(explorer);
+    if (!bar) {
+        out_ << "  (this Outlook has no item context menu for add-ins)\n";
+        return;
+    }
+    std::wstring text = sim::ListAddinControls(bar);
+    if (text.empty()) text = L"(no entries of the add-in)\n";
+    PrintIndented(text);
 }
 
 void ScenarioRunner::InProcessWithFolders(const std::vector<std::wstring>& w, const std::vector<ObjectPtr>& folders) {
@@ -730,6 +891,14 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         held = actual == w[3];
         rest = w[2];
         if (!held) actual = L"\n" + actual;
+    } else if (EqualsNoCase(what, L"ribbon-problems")) {
+        count(ribbonProblems_);
+    } else if (EqualsNoCase(what, L"bars") || EqualsNoCase(what, L"ribbon")) {
+        if (w.size() != 4) Fail(L"usage: expect bars <window> <<  |  expect ribbon <window> <<   (the listing, then a line \".\")");
+        actual = EqualsNoCase(what, L"bars") ? BarsListing(w[2]) : RibbonListing(w[2]);
+        held = actual == w[3];
+        rest = w[2];
+        if (!held) actual = L"\n" + actual;
     } else if (EqualsNoCase(what, L"dialog") || EqualsNoCase(what, L"items")) {
         if (w.size() != 4) Fail(L"usage: expect dialog <dialog> <<  |  expect items <folder> <<   (the listing, then a line \".\")");
         if (EqualsNoCase(what, L"items")) {
@@ -742,7 +911,8 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         if (!held) actual = L"\n" + actual;
     } else {
         Fail(L"unknown expectation \"" + what +
-             L"\" (state, log, no-log, errors, escaped, references, tracked, registry, recent)");
+             L"\" (state, log, no-log, errors, escaped, ribbon-problems, references, tracked, registry, recent, dialog, items, "
+             L"bars, ribbon)");
     }
     ++expectations_;
     if (!held) {
