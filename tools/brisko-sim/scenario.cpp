@@ -136,6 +136,25 @@ std::wstring OneLine(const std::wstring& text) {
     return out;
 }
 
+// A window wrapper's key (eight random digits, "-", the time as yyyymmddhhmmss) after "Tag=" prints
+// as "<key>": it differs from run to run and between the two programs.
+std::wstring MaskKeys(std::wstring text) {
+    auto digits = [&](std::size_t at, std::size_t n) {
+        if (at + n > text.size()) return false;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (!std::iswdigit(static_cast<wint_t>(text[i]))) return false;
+        }
+        return true;
+    };
+    for (auto at = text.find(L"Tag="); at != std::wstring::npos; at = text.find(L"Tag=", at + 4)) {
+        const auto key = at + 4;
+        if (digits(key, 8) && key + 8 < text.size() && text[key + 8] == L'-' && digits(key + 9, 14)) {
+            text.replace(key, 23, L"<key>");
+        }
+    }
+    return text;
+}
+
 std::wstring FormatRecord(const LogEntry& r) {
     std::wstring s = L"[" + std::wstring(LevelName(r.level));
     if (r.level == 3) {
@@ -143,7 +162,7 @@ std::wstring FormatRecord(const LogEntry& r) {
     } else {
         s += L":" + std::to_wstring(r.detail);
     }
-    return s + L"] " + OneLine(r.procedure) + L": " + OneLine(r.message);
+    return s + L"] " + OneLine(r.procedure) + L": " + OneLine(MaskKeys(r.message));
 }
 
 // D1, D2, ...: a quick dialog's name in a scenario.
@@ -492,6 +511,8 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         PrintIndented(listing);
     } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"items")) {
         PrintIndented(ItemsListing(Folder(w[2])));
+    } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"bars")) {
+        PrintIndented(BarsListing(w[2]));
     } else if (is(L"activate") || is(L"deactivate") || is(L"close")) {
         ExpectCount(w, 2, L"activate|deactivate|close <window>");
         auto& win = WindowNamed(w[1]);
@@ -667,8 +688,6 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         sim::UpdateBars(OpenWindow(w[1]));
     } else if (is(L"press")) {
         Press(w);
-    } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"bars")) {
-        PrintIndented(BarsListing(w[2]));
     } else if (is(L"ribbon")) {
         RibbonCommand(w);
     } else if (is(L"context-menu")) {
@@ -723,7 +742,8 @@ void ScenarioRunner::Press(const std::vector<std::wstring>& w) {
 }
 
 std::wstring ScenarioRunner::BarsListing(const std::wstring& name) {
-    auto* window = OpenWindow(name);
+    // A closed mail window's bars outlive it: what the add-in left on them shows.
+    auto* window = WindowNamed(name).object;
     if (!sim::ExistingCommandBarsOf(window)) return L"(no command bars)\n";
     std::wstring text = sim::ListAddinControls(window);
     if (text.empty()) text = L"(no bars)\n";
