@@ -18,12 +18,54 @@ constexpr DISPID kStateId = 0x60030000;
 constexpr DISPID kTrackedExplorersId = 0x60030001;
 constexpr DISPID kShowQuickTaskId = 0x60030002;
 constexpr DISPID kShowQuickAppointmentId = 0x60030003;
+// The ribbon's callbacks, in the type library's order.
+constexpr DISPID kRibbonOnLoadId = 0x60030004;
+constexpr DISPID kRibbonButtonActionId = 0x60030005;
+constexpr DISPID kRibbonControlGetEnabledId = 0x60030006;
+constexpr DISPID kRibbonControlGetVisibleId = 0x60030007;
+constexpr DISPID kRibbonControlGetLabelId = 0x60030008;
+constexpr DISPID kRibbonButtonGetScreentipId = 0x60030009;
+constexpr DISPID kRibbonButtonGetImageId = 0x6003000A;
+// IRibbonExtensibility's own IDispatch.
+constexpr DISPID kGetCustomUIId = 1;
 
 constexpr std::pair<const wchar_t*, DISPID> kMembers[] = {
     {L"OnConnection", 1},      {L"OnDisconnection", 2},   {L"OnAddInsUpdate", 3},
     {L"OnStartupComplete", 4}, {L"OnBeginShutdown", 5},   {L"State", kStateId},
     {L"TrackedExplorers", kTrackedExplorersId}, {L"ShowQuickTask", kShowQuickTaskId},
-    {L"ShowQuickAppointment", kShowQuickAppointmentId}};
+    {L"ShowQuickAppointment", kShowQuickAppointmentId},
+    {L"Ribbon_OnLoad", kRibbonOnLoadId}, {L"RibbonButton_Action", kRibbonButtonActionId},
+    {L"RibbonControl_GetEnabled", kRibbonControlGetEnabledId},
+    {L"RibbonControl_GetVisible", kRibbonControlGetVisibleId},
+    {L"RibbonControl_GetLabel", kRibbonControlGetLabelId},
+    {L"RibbonButton_GetScreentip", kRibbonButtonGetScreentipId},
+    {L"RibbonButton_GetImage", kRibbonButtonGetImageId}};
+
+// The type information of one of the library's interfaces, from the DLL's embedded type library.
+HRESULT TypeInfoOf(REFIID iid, ITypeInfo** info) noexcept {
+    try {
+        win::ComPtr<ITypeLib> lib;
+        const HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, lib.Put());
+        if (FAILED(hr)) return hr;
+        return lib->GetTypeInfoOfGuid(iid, info);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// A string for COM; nullptr when out of memory.
+BSTR ToBstr(const std::wstring& s) noexcept {
+    return SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+}
+
+// The IDispatch of a picture object with a reference for the caller; nullptr for none.
+IDispatch* PictureDispatch(const ObjectPtr& picture) noexcept {
+    try {
+        return picture ? win::DispatchFromObject(picture).Detach() : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
 
 // The custom argument as the portable object takes it; anything unreadable is an empty array.
 Array CustomArray(SAFEARRAY** custom) noexcept {
@@ -95,6 +137,11 @@ HRESULT ConnectObject::QueryInterface(REFIID riid, void** ppv) {
         AddRef();
         return S_OK;
     }
+    if (IsEqualIID(riid, IID_IRibbonExtensibility)) {
+        *ppv = static_cast<IRibbonExtensibility*>(&ribbon_);
+        AddRef();
+        return S_OK;
+    }
     *ppv = nullptr;
     return E_NOINTERFACE;
 }
@@ -117,14 +164,7 @@ HRESULT ConnectObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    try {
-        win::ComPtr<ITypeLib> lib;
-        const HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, lib.Put());
-        if (FAILED(hr)) return hr;
-        return lib->GetTypeInfoOfGuid(IID_IDTExtensibility2, info);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    return TypeInfoOf(IID_IDTExtensibility2, info);
 }
 
 HRESULT ConnectObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
@@ -173,6 +213,9 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
         }
         return id == kShowQuickTaskId ? ShowQuickTask(mailDispatch, topmost.Get().boolVal)
                                       : ShowQuickAppointment(mailDispatch, topmost.Get().boolVal);
+    }
+    if (id >= kRibbonOnLoadId && id <= kRibbonButtonGetImageId) {
+        return InvokeRibbonCallback(id, flags, params, result, argErr);
     }
     if (id < 1 || id > 5) return DISP_E_MEMBERNOTFOUND;
     if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
@@ -293,6 +336,162 @@ HRESULT ConnectObject::ShowQuickAppointment(IDispatch* mail, VARIANT_BOOL topmos
     } catch (...) {
     }
     return S_OK;
+}
+
+// Office calls a callback with DISPATCH_METHOD and one argument, the IRibbonUI or the
+// IRibbonControl; a caller that passes DISPATCH_PROPERTYGET is served as well.
+HRESULT ConnectObject::InvokeRibbonCallback(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                            UINT* argErr) {
+    if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+    if (result) VariantInit(result);
+    win::Variant arg;
+    IDispatch* object = nullptr;
+    if (!DispatchArg(params->rgvarg[0], arg, object)) {
+        if (argErr) *argErr = 0;
+        return DISP_E_TYPEMISMATCH;
+    }
+    win::Variant answer;
+    VARIANT& v = *answer.Ptr();
+    HRESULT hr = S_OK;
+    switch (id) {
+        case kRibbonOnLoadId: return Ribbon_OnLoad(object);
+        case kRibbonButtonActionId: return RibbonButton_Action(object);
+        case kRibbonControlGetEnabledId:
+            v.vt = VT_BOOL;
+            hr = RibbonControl_GetEnabled(object, &v.boolVal);
+            break;
+        case kRibbonControlGetVisibleId:
+            v.vt = VT_BOOL;
+            hr = RibbonControl_GetVisible(object, &v.boolVal);
+            break;
+        case kRibbonControlGetLabelId:
+            v.vt = VT_BSTR;
+            v.bstrVal = nullptr;
+            hr = RibbonControl_GetLabel(object, &v.bstrVal);
+            break;
+        case kRibbonButtonGetScreentipId:
+            v.vt = VT_BSTR;
+            v.bstrVal = nullptr;
+            hr = RibbonButton_GetScreentip(object, &v.bstrVal);
+            break;
+        default:
+            v.vt = VT_DISPATCH;
+            v.pdispVal = nullptr;
+            hr = RibbonButton_GetImage(object, &v.pdispVal);
+            break;
+    }
+    if (SUCCEEDED(hr) && result) answer.DetachTo(result);
+    return hr;
+}
+
+HRESULT ConnectObject::Ribbon_OnLoad(IDispatch* ribbon) {
+    connect_->Ribbon_OnLoad(ObjectOf(ribbon));
+    return S_OK;
+}
+
+HRESULT ConnectObject::RibbonButton_Action(IDispatch* control) {
+    connect_->RibbonButton_Action(ObjectOf(control));
+    return S_OK;
+}
+
+HRESULT ConnectObject::RibbonControl_GetEnabled(IDispatch* control, VARIANT_BOOL* enabled) {
+    if (!enabled) return E_POINTER;
+    *enabled = connect_->RibbonControl_GetEnabled(ObjectOf(control)) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT ConnectObject::RibbonControl_GetVisible(IDispatch* control, VARIANT_BOOL* visible) {
+    if (!visible) return E_POINTER;
+    *visible = connect_->RibbonControl_GetVisible(ObjectOf(control)) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT ConnectObject::RibbonControl_GetLabel(IDispatch* control, BSTR* label) {
+    if (!label) return E_POINTER;
+    *label = ToBstr(connect_->RibbonControl_GetLabel(ObjectOf(control)));
+    return *label ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ConnectObject::RibbonButton_GetScreentip(IDispatch* control, BSTR* screentip) {
+    if (!screentip) return E_POINTER;
+    *screentip = ToBstr(connect_->RibbonButton_GetScreentip(ObjectOf(control)));
+    return *screentip ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ConnectObject::RibbonButton_GetImage(IDispatch* control, IDispatch** image) {
+    if (!image) return E_POINTER;
+    *image = PictureDispatch(connect_->RibbonButton_GetImage(ObjectOf(control)));
+    return S_OK;
+}
+
+// --- IRibbonExtensibility ----------------------------------------------------------------------
+
+HRESULT ConnectObject::RibbonExtensibility::QueryInterface(REFIID riid, void** ppv) {
+    return owner_.QueryInterface(riid, ppv);
+}
+
+ULONG ConnectObject::RibbonExtensibility::AddRef() { return owner_.AddRef(); }
+
+ULONG ConnectObject::RibbonExtensibility::Release() { return owner_.Release(); }
+
+HRESULT ConnectObject::RibbonExtensibility::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT ConnectObject::RibbonExtensibility::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return TypeInfoOf(IID_IRibbonExtensibility, info);
+}
+
+HRESULT ConnectObject::RibbonExtensibility::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!names || !ids) return E_POINTER;
+    if (count == 0) return S_OK;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    if (names[0] && EqualsNoCase(L"GetCustomUI", names[0])) ids[0] = kGetCustomUIId;
+    return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+}
+
+HRESULT ConnectObject::RibbonExtensibility::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                                   VARIANT* result, EXCEPINFO*, UINT* argErr) {
+    if (!params) return E_POINTER;
+    if (id != kGetCustomUIId || !(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+    if (result) VariantInit(result);
+    win::Variant ribbonId;
+    if (!ArgAs(params->rgvarg[0], VT_BSTR, ribbonId)) {
+        if (argErr) *argErr = 0;
+        return DISP_E_TYPEMISMATCH;
+    }
+    BSTR xml = nullptr;
+    const HRESULT hr = GetCustomUI(ribbonId.Get().bstrVal, &xml);
+    if (FAILED(hr)) return hr;
+    if (result) {
+        result->vt = VT_BSTR;
+        result->bstrVal = xml;
+    } else {
+        SysFreeString(xml);
+    }
+    return S_OK;
+}
+
+HRESULT ConnectObject::RibbonExtensibility::GetCustomUI(BSTR ribbonId, BSTR* xml) {
+    if (!xml) return E_POINTER;
+    *xml = nullptr;
+    std::wstring id;
+    try {
+        if (ribbonId) id.assign(ribbonId, SysStringLen(ribbonId));
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    *xml = ToBstr(owner_.connect_->GetCustomUI(id));
+    return *xml ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace brisko::com

@@ -1,5 +1,5 @@
-// The creatable Connect class: IDTExtensibility2 (dual) over the portable Connect, and _Connect
-// with the add-in's state for tools.
+// The creatable Connect class: IDTExtensibility2 (dual) over the portable Connect, _Connect with
+// the add-in's state for tools and the ribbon's callbacks, and IRibbonExtensibility (dual).
 #pragma once
 
 #include <windows.h>
@@ -27,8 +27,9 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
 
-    // IDispatch, shared by both interfaces: the five methods by name and DISPID 1..5, the two
-    // properties and two methods of _Connect.
+    // IDispatch, shared by IDTExtensibility2 and _Connect (the object's IDispatch): the five
+    // methods by name and DISPID 1..5, the two properties, two methods and seven ribbon
+    // callbacks of _Connect. IRibbonExtensibility has an IDispatch of its own (GetCustomUI, 1).
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
@@ -50,10 +51,47 @@ public:
     // The quick dialogs for a mail (mForms.ShowQuickTask / ShowQuickAppointment): S_OK always.
     HRESULT STDMETHODCALLTYPE ShowQuickTask(IDispatch* mail, VARIANT_BOOL topmost) override;
     HRESULT STDMETHODCALLTYPE ShowQuickAppointment(IDispatch* mail, VARIANT_BOOL topmost) override;
+    // The ribbon's callbacks: the argument goes to Connect's member of the same name as an
+    // object, the answer comes back as VARIANT_BOOL, BSTR or the picture's IDispatch (NULL
+    // for no picture). S_OK always, E_POINTER for a missing out pointer.
+    HRESULT STDMETHODCALLTYPE Ribbon_OnLoad(IDispatch* ribbon) override;
+    HRESULT STDMETHODCALLTYPE RibbonButton_Action(IDispatch* control) override;
+    HRESULT STDMETHODCALLTYPE RibbonControl_GetEnabled(IDispatch* control, VARIANT_BOOL* enabled) override;
+    HRESULT STDMETHODCALLTYPE RibbonControl_GetVisible(IDispatch* control, VARIANT_BOOL* visible) override;
+    HRESULT STDMETHODCALLTYPE RibbonControl_GetLabel(IDispatch* control, BSTR* label) override;
+    HRESULT STDMETHODCALLTYPE RibbonButton_GetScreentip(IDispatch* control, BSTR* screentip) override;
+    HRESULT STDMETHODCALLTYPE RibbonButton_GetImage(IDispatch* control, IDispatch** image) override;
 
 private:
+    // IRibbonExtensibility, a part of this object: its IUnknown is the object's.
+    class RibbonExtensibility final : public IRibbonExtensibility {
+    public:
+        explicit RibbonExtensibility(ConnectObject& owner) noexcept : owner_(owner) {}
+        RibbonExtensibility(const RibbonExtensibility&) = delete;
+        RibbonExtensibility& operator=(const RibbonExtensibility&) = delete;
+
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+        HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+        HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                                DISPID* ids) override;
+        HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                         VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
+        // Connect's markup for the ribbon type; an empty string for none. S_OK always.
+        HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbonId, BSTR* xml) override;
+
+    private:
+        ConnectObject& owner_;
+    };
+
+    // A ribbon callback through IDispatch (DISPIDs 0x60030004..0x6003000A).
+    HRESULT InvokeRibbonCallback(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr);
+
     long refs_ = 1;
     std::shared_ptr<brisko::Connect> connect_;
+    RibbonExtensibility ribbon_{*this};
 };
 
 }  // namespace brisko::com

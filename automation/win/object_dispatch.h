@@ -26,7 +26,7 @@ struct DispatchOptions {
     bool classInfo = true;
     // Further interfaces it answers with its IDispatch (e.g. the host's IRibbonUI): callers reach
     // their members through IDispatch only, by name or by the DISPIDs of `members`.
-    std::vector<GUID> interfaces;
+    std::vector<GUID> interfaces{};
 };
 
 // The options of objects exposed without explicit ones, i.e. by the conversions of values

@@ -2,7 +2,6 @@
 // Outlook's context-menu events relayed through connection points in both directions.
 #include <windows.h>
 #include <objbase.h>
-#include <ocidl.h>
 
 #include <gtest/gtest.h>
 
@@ -11,9 +10,6 @@
 
 #include "automation/error.h"
 #include "automation/text.h"
-#include "automation/win/com_ptr.h"
-#include "automation/win/dispatch_object.h"
-#include "automation/win/event_table.h"
 #include "platform/win/win_objects.h"
 #include "simhost/objects.h"
 #include "simhost/sample_mailbox.h"
@@ -23,8 +19,6 @@
 
 namespace brisko::grelmo {
 namespace {
-
-using win::ComPtr;
 
 class Apartment : public ::testing::Environment {
 public:
@@ -126,26 +120,6 @@ TEST_F(Server, Regsvr32RegistersTheProgIdAndTheClassAndRemovesThem) {
     EXPECT_EQ(ReadString(std::wstring(kClassKey) + L"\\InprocServer32"), L"(none)");
     EXPECT_EQ(ReadString(L"Grelmo.ContextMenuEvents\\CLSID"), L"(none)");
     ASSERT_EQ(RunRegsvr32(L"/s"), 0u);
-}
-
-TEST_F(Server, AnswersItsEventInterfaceAsDefaultSourceAndInitAsDispid1) {
-    CLSID clsid{};
-    ASSERT_EQ(CLSIDFromProgID(L"Grelmo.ContextMenuEvents", &clsid), S_OK);
-    ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.PutVoid()), S_OK);
-    LPOLESTR name = const_cast<LPOLESTR>(L"init");
-    DISPID id = 0;
-    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
-    EXPECT_EQ(id, 1);
-    auto info = dispatch.As<IProvideClassInfo2>(IID_IProvideClassInfo2);
-    ASSERT_TRUE(info);
-    GUID source{};
-    ASSERT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
-    EXPECT_TRUE(IsEqualGUID(source, win::kContextMenuEventsEvents));
-    auto container = dispatch.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-    ASSERT_TRUE(container);
-    ComPtr<IConnectionPoint> point;
-    EXPECT_EQ(container->FindConnectionPoint(win::kContextMenuEventsEvents, point.Put()), S_OK);
 }
 
 TEST_F(Server, RelaysTheApplicationsContextMenuEventsThroughConnectionPoints) {
