@@ -4,7 +4,9 @@
 
 #include "automation/error.h"
 #include "automation/text.h"
+#include "simhost/command_bars.h"
 #include "simhost/objects.h"
+#include "simhost/ribbon.h"
 
 namespace brisko::sim {
 
@@ -55,6 +57,10 @@ SimOutlook::SimOutlook() : escaped_(std::make_shared<std::vector<EscapedError>>(
     SetMajorVersion(11);
     now_ = MakeDate({2010, 5, 17, 9, 0, 0});
     InstallObjectModel(*this);
+    InstallCommandBars(*this);
+    InstallRibbonTypes(*this);
+    bars_ = std::make_unique<CommandBarsState>();
+    ribbon_ = std::make_unique<SimRibbon>(*this);
     application_ = Make<SimApplication>();
     session_ = Make<SimNameSpace>();
     explorers_ = Make<SimExplorers>();
@@ -64,6 +70,8 @@ SimOutlook::SimOutlook() : escaped_(std::make_shared<std::vector<EscapedError>>(
 }
 
 SimOutlook::~SimOutlook() {
+    // The add-in goes first, while the objects it may still release are whole.
+    if (ribbon_) ribbon_->Detach();
     // Objects still referenced from outside outlive the arena detached: they answer every call
     // with an error and never touch the arena or the objects they linked to.
     for (auto& o : objects_) {
@@ -332,6 +340,7 @@ SimExplorer* SimOutlook::OpenExplorer(SimFolder* folder) {
     CheckLive(folder);
     auto* explorer = Make<SimExplorer>(folder);
     explorers_->Add(explorer);
+    ribbon_->WindowOpening(explorer);
     Args args{ValueOf(explorer)};
     explorers_->RaiseEvent(L"NewExplorer", args);
     return explorer;
@@ -348,6 +357,7 @@ void SimOutlook::ActivateWindow(SimObject* window) {
     if (auto* e = dynamic_cast<SimExplorer*>(window)) e->SetActivationStamp(++activationStamp_);
     if (auto* i = dynamic_cast<SimInspector*>(window)) i->SetActivationStamp(++activationStamp_);
     window->RaiseEvent(L"Activate");
+    if (!window->Vanished()) UpdateBars(window);
 }
 
 void SimOutlook::ActivateExplorer(SimExplorer* explorer) {
@@ -382,6 +392,7 @@ bool SimOutlook::SwitchFolder(SimExplorer* explorer, SimFolder* folder) {
     explorer->SetCurrentFolder(folder);
     explorer->SetSelected({});
     explorer->RaiseEvent(L"FolderSwitch");
+    if (!explorer->Vanished()) UpdateBars(explorer);
     return true;
 }
 
@@ -393,6 +404,7 @@ void SimOutlook::Select(SimExplorer* explorer, const std::vector<SimItem*>& item
     }
     explorer->SetSelected(std::move(live));
     explorer->RaiseEvent(L"SelectionChange");
+    if (!explorer->Vanished()) UpdateBars(explorer);
 }
 
 SimInspector* SimOutlook::AddInspectorAtStartup(SimItem* item) {
@@ -408,6 +420,7 @@ SimInspector* SimOutlook::OpenInspector(SimItem* item) {
     CheckLive(item);
     if (auto* open = item->Inspector(); open && !open->Vanished()) return open;
     auto* inspector = AddInspectorAtStartup(item);
+    ribbon_->WindowOpening(inspector);
     Args args{ValueOf(inspector)};
     inspectors_->RaiseEvent(L"NewInspector", args);
     return inspector;
@@ -464,6 +477,12 @@ void SimOutlook::RaiseEvent(SimObject* source, std::wstring_view event, Args arg
     CheckLive(source);
     source->RaiseEvent(event, args);
 }
+
+SimCommandBar* SimOutlook::ShowItemContextMenu(SimExplorer* explorer) { return sim::ShowItemContextMenu(explorer); }
+
+void SimOutlook::CloseItemContextMenu() { sim::CloseItemContextMenu(*this); }
+
+std::uint64_t SimOutlook::ControlWrites() const noexcept { return bars_->controlWrites; }
 
 SimFolder* SimOutlook::NextPickFolderAnswer() {
     ++pickCalls_;

@@ -73,6 +73,9 @@ class SimInspectors;
 class SimInspector;
 class SimMapiSession;
 class SimRecipient;
+class SimCommandBar;
+class SimRibbon;
+struct CommandBarsState;
 
 // A received (or drafted) mail as the driver adds it.
 struct MailFields {
@@ -245,6 +248,18 @@ public:
     // Raises any event of an object, e.g. Application's ItemContextMenuDisplay.
     void RaiseEvent(SimObject* source, std::wstring_view event, Args args = {});
 
+    // --- Command bars and ribbon (simhost/command_bars.h, simhost/ribbon.h) ----------------
+
+    // The item context menu for the explorer's selection (ShowItemContextMenu of command_bars.h).
+    SimCommandBar* ShowItemContextMenu(SimExplorer* explorer);
+    void CloseItemContextMenu();
+    // Property writes on command-bar controls so far.
+    std::uint64_t ControlWrites() const noexcept;
+    // The ribbon host of this Outlook.
+    SimRibbon& Ribbon() noexcept { return *ribbon_; }
+    CommandBarsState& BarsState() noexcept { return *bars_; }
+    const CommandBarsState& BarsState() const noexcept { return *bars_; }
+
     // --- Folder picker ---------------------------------------------------------------------
 
     // The answer of every PickFolder call once the queued answers are used up; nullptr (the
@@ -346,6 +361,8 @@ private:
     bool tracing_ = false;
     std::vector<std::wstring> trace_;
     std::shared_ptr<std::vector<EscapedError>> escaped_;
+    std::unique_ptr<CommandBarsState> bars_;
+    std::unique_ptr<SimRibbon> ribbon_;
 };
 
 }  // namespace brisko::sim

@@ -157,25 +157,25 @@ TEST(ArenaLifetime, ObjectsOutlivingTheArenaFailWithoutCrashing) {
 TEST_F(Arena, TypeTablesTakeNewMembersForExistingObjects) {
     auto* e = sim.AddExplorerAtStartup(box.inbox);
     auto explorer = e->Ref();
-    EXPECT_EQ(ErrorOf([&] { GetOf(explorer, L"CommandBars"); }).number(), brisko::err::NotSupported);
+    EXPECT_EQ(ErrorOf([&] { GetOf(explorer, L"Panes"); }).number(), brisko::err::NotSupported);
 
     // What an extension does: a per-window object, linked and owned by the window.
-    class Bars : public SimObject {
+    class Panes : public SimObject {
     public:
-        explicit Bars(SimOutlook& s) : SimObject(s, L"CommandBars") {}
+        explicit Panes(SimOutlook& s) : SimObject(s, L"Panes") {}
     };
-    sim.Type(L"CommandBars").Constant(L"Count", 3);
-    sim.Type(L"Explorer").Property(L"CommandBars", [](SimObject& self, Args&) {
-        SimObject* bars = self.Link(L"CommandBars");
+    sim.Type(L"Panes").Constant(L"Count", 3);
+    sim.Type(L"Explorer").Property(L"Panes", [](SimObject& self, Args&) {
+        SimObject* bars = self.Link(L"Panes");
         if (!bars) {
-            bars = self.Sim().Make<Bars>();
-            self.SetLink(L"CommandBars", bars, true);
+            bars = self.Sim().Make<Panes>();
+            self.SetLink(L"Panes", bars, true);
         }
         return ValueOf(bars);
     });
-    auto bars = ObjectOf(explorer, L"commandbars");
+    auto bars = ObjectOf(explorer, L"panes");
     EXPECT_EQ(GetOf(bars, L"Count"), Value(3));
-    EXPECT_EQ(ObjectOf(explorer, L"CommandBars"), bars);
+    EXPECT_EQ(ObjectOf(explorer, L"Panes"), bars);
     sim.CloseExplorer(e);
     EXPECT_EQ(ErrorOf([&] { GetOf(bars, L"Count"); }).number(), err::ObjectNotFound);
 }
