@@ -388,7 +388,7 @@ bool SimRibbon::Click(SimObject* window, std::wstring_view controlId) {
     for (std::size_t i = 0; i < doc.elements.size(); ++i) {
         if (ControlId(doc.elements[i]) != controlId) continue;
         const auto* action = doc.elements[i].Attribute(L"onAction");
-        if (!action) return false;
+        if (!action || missingNames_.count(*action)) return false;
         // It and every element above it within the tab must be visible and enabled.
         for (std::size_t k = i; k != static_cast<std::size_t>(-1); k = doc.elements[k].parent) {
             const XmlElement& e = doc.elements[k];

@@ -43,6 +43,8 @@ struct RibbonControlState {
     bool enabled = true;
     bool visible = true;
     std::wstring image;  // the imageMso name, "picture" when getImage gave one, or empty
+
+    bool operator==(const RibbonControlState&) const = default;
 };
 
 // The IRibbonUI handed to onLoad (type "IRibbonUI": Invalidate, InvalidateControl).
