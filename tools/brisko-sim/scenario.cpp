@@ -19,42 +19,78 @@
 
 namespace brisko::tools {
 
-const char* const kDemoScenario = R"(# Outlook 2003 with the sample mailbox: one explorer open when Outlook starts.
+const char* const kDemoScenario = R"(# Brisko's story on the sample mailbox: Outlook 2003 with its toolbar, then Outlook 2010 with the
+# ribbon. The debug log stays quiet; errors that reach the host would still show.
 mailbox sample
 version 11
 explorer Inbox
+log quiet
 start
 expect state Running
-# An e-mail becomes a task in one step: the quick task dialog, filled from the mail; the subject
-# edited, the due date picked, the mail moved to a folder picked through the link, Create.
-show task Inbox 5
+say Outlook 2003 starts with Anna's mailbox, and Brisko with it. Anna selects the mail "Project Alpha: kick-off meeting" and clicks Quick Task on the toolbar.
+select E1 5
+press E1 Standard "Create a task from the selected e-mail"
+say The quick task dialog opens, filled in from the mail. Anna shortens the subject, picks Wednesday as the due date and, through the link, the folder the mail is to go to.
 type D1 txtSubject "Kick-off: prepare the agenda"
 date D1 mvDueDate 2010-05-19
 answer picker "Inbox\Projects"
 click D1 lnkMoveFolder
 print dialog D1
+say She clicks Create Task: the task is in Tasks, and the mail has moved to Inbox\Projects.
 click D1 btnCreateTask
+expect items Tasks <<
+1 task "Submit travel expenses"
+  due: 2010-05-21
+  importance: normal
+  body: "Receipts are in the blue folder."
+2 task "Kick-off: prepare the agenda"
+  due: 2010-05-19
+  importance: high
+  categories: "Project Alpha"
+  body: "Kick-off on Tuesday at 10:00 in room 4.12. Agenda to follow."
+.
 print items Tasks
 print items "Inbox\Projects"
-select E1 1 2
-switch E1 "Inbox\Projects"
-# A second window: on Outlook 2003 it is set up at its first activation.
-open explorer Calendar
-activate E2
-activate E2
-expect tracked 2
-close E2
-expect tracked 1
-# Closing the last window keeps the add-in waiting for a new one.
-close E1
-expect state Waiting for a new explorer
-expect log "Connect.Done: mode = wait new explorer"
-open explorer Inbox
-activate E3
-expect state Running
+say Inbox\Projects is her first recent folder now, and her default one: the folder button on the toolbar moves the next mail there in one click.
+select E1 1
+print control E1 Standard "Move the selected e-mail to Inbox\Projects"
+say Anna closes Outlook; Brisko remembers her recent folders.
 shutdown
 expect state Shut down
 expect escaped 0
+expect references 0
+
+say Some time later Anna works with Outlook 2010, on the same mailbox. Brisko has a tab of its own on the ribbon.
+mailbox sample
+version 14
+explorer Inbox
+start
+expect state Running
+say She selects the mail "Re: Holiday request" and clicks Quick Appointment on the Brisko tab.
+select E1 3
+ribbon show E1 grpBriskoE
+ribbon click E1 btnQuickAppointmentE
+say The appointment dialog opens with the mail's subject. Her holiday starts on 5 July: she picks the day, makes it an all-day event and clicks Create Appointment.
+date D2 dtpStartDate 2010-07-05
+check D2 chkAllDayEvent on
+click D2 btnCreateAppointment
+print items Calendar
+say Then she selects the newsletter. The Move button's menu lists her recent folders, Inbox\Projects from her days with Outlook 2003 first; she chooses it there.
+select E1 1
+ribbon show E1 btnFolderE
+ribbon show E1 btnFolder_1E
+ribbon click E1 btnFolder_1E
+expect items "Inbox\Projects" <<
+1 mail "Newsletter May 2010"
+  importance: low
+  body: "This month: ten tips for a tidy inbox."
+.
+print items "Inbox\Projects"
+say Anna closes Outlook 2010.
+shutdown
+expect state Shut down
+expect escaped 0
+expect ribbon-problems 0
 expect references 0
 )";
 
@@ -513,6 +549,11 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         PrintIndented(ItemsListing(Folder(w[2])));
     } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"bars")) {
         PrintIndented(BarsListing(w[2]));
+    } else if (is(L"print") && w.size() >= 2 && EqualsNoCase(w[1], L"control")) {
+        ExpectCount(w, 5, L"print control <window> <bar> <path>");
+        auto* control = sim::FindControlByPath(WindowNamed(w[2]).object, w[3], w[4]);
+        if (!control) Fail(L"print control: no control \"" + w[4] + L"\" on \"" + w[3] + L"\"");
+        PrintIndented(sim::DescribeControl(control) + L"\n");
     } else if (is(L"activate") || is(L"deactivate") || is(L"close")) {
         ExpectCount(w, 2, L"activate|deactivate|close <window>");
         auto& win = WindowNamed(w[1]);
@@ -750,10 +791,22 @@ std::wstring ScenarioRunner::BarsListing(const std::wstring& name) {
     return text;
 }
 
-std::wstring ScenarioRunner::RibbonListing(const std::wstring& name) {
+std::wstring ScenarioRunner::RibbonListing(const std::wstring& name, const std::wstring& only) {
     auto* window = OpenWindow(name);
-    const auto shown = host_->Ribbon().Show(window);
+    auto shown = host_->Ribbon().Show(window);
     if (shown.empty()) return L"(no tab of the add-in)\n";
+    if (!only.empty()) {
+        // The element and what it holds.
+        std::size_t first = 0;
+        while (first < shown.size() && shown[first].id != only) ++first;
+        if (first == shown.size()) Fail(L"ribbon show: no element \"" + only + L"\" in the add-in's tab");
+        std::size_t end = first + 1;
+        while (end < shown.size() && shown[end].depth > shown[first].depth) ++end;
+        shown = std::vector<sim::RibbonControlState>(shown.begin() + static_cast<std::ptrdiff_t>(first),
+                                                     shown.begin() + static_cast<std::ptrdiff_t>(end));
+        const int base = shown.front().depth;
+        for (auto& c : shown) c.depth -= base;
+    }
     std::wstring text = sim::SimRibbon::DescribeShow(shown);
     if (!text.empty() && text.back() != L'\n') text += L'\n';
     return text;
@@ -763,7 +816,7 @@ std::wstring ScenarioRunner::RibbonListing(const std::wstring& name) {
 // ribbon asked
 void ScenarioRunner::RibbonCommand(const std::vector<std::wstring>& w) {
     const wchar_t* usage =
-        L"usage: ribbon markup <RibbonID> <file> | ribbon show <window> | ribbon click <window> <control id> | "
+        L"usage: ribbon markup <RibbonID> <file> | ribbon show <window> [<element id>] | ribbon click <window> <control id> | "
         L"ribbon asked";
     if (w.size() < 2) Fail(usage);
     auto& ribbon = host_->Ribbon();
@@ -779,8 +832,8 @@ void ScenarioRunner::RibbonCommand(const std::vector<std::wstring>& w) {
         out_ << "  " << markup.size() << " bytes of markup for " << Narrow(w[2]) << " written to " << Narrow(w[3])
              << "\n";
     } else if (EqualsNoCase(what, L"show")) {
-        ExpectCount(w, 3, L"ribbon show <window>");
-        PrintIndented(RibbonListing(w[2]));
+        if (w.size() != 3 && w.size() != 4) Fail(L"usage: ribbon show <window> [<element id>]");
+        PrintIndented(RibbonListing(w[2], w.size() == 4 ? w[3] : std::wstring()));
     } else if (EqualsNoCase(what, L"click")) {
         ExpectCount(w, 4, L"ribbon click <window> <control id>");
         auto* window = OpenWindow(w[2]);
@@ -915,7 +968,7 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         count(ribbonProblems_);
     } else if (EqualsNoCase(what, L"bars") || EqualsNoCase(what, L"ribbon")) {
         if (w.size() != 4) Fail(L"usage: expect bars <window> <<  |  expect ribbon <window> <<   (the listing, then a line \".\")");
-        actual = EqualsNoCase(what, L"bars") ? BarsListing(w[2]) : RibbonListing(w[2]);
+        actual = EqualsNoCase(what, L"bars") ? BarsListing(w[2]) : RibbonListing(w[2], {});
         held = actual == w[3];
         rest = w[2];
         if (!held) actual = L"\n" + actual;

@@ -58,7 +58,8 @@ private:
     void RibbonCommand(const std::vector<std::wstring>& words);
     void ContextMenu(const std::vector<std::wstring>& words);
     std::wstring BarsListing(const std::wstring& window);
-    std::wstring RibbonListing(const std::wstring& window);
+    // The add-in's tab in the window; only: one element and what it holds.
+    std::wstring RibbonListing(const std::wstring& window, const std::wstring& only);
     sim::SimObject* OpenWindow(const std::wstring& name);
     int HostMajorVersion() const;
     void PrintRibbonProblems();
