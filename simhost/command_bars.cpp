@@ -667,6 +667,10 @@ bool Press(SimCommandBarControl* control) {
     for (auto* popup : control->Ancestors()) {
         if (popup->Vanished() || !popup->visible || !popup->enabled) return false;
     }
+    // Nobody clicks in a window that is closed (an inspector's bars outlive it).
+    SimCommandBar* top = control->Bar() ? control->Bar()->TopBar() : nullptr;
+    if (!top || top->Vanished()) return false;
+    if (top->Owner() && top->Owner()->Window() && top->Owner()->Window()->Vanished()) return false;
     if (control->IsPopup()) return true;
     Args args{ValueOf(control), false};
     control->RaiseEvent(L"Click", args);

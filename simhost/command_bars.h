@@ -199,8 +199,8 @@ void UpdateBars(SimObject* window);
 SimCommandBarControl* FindControlByPath(SimObject* window, std::wstring_view bar, std::wstring_view path);
 SimCommandBarControl* FindControlInBar(SimCommandBar* bar, std::wstring_view path);
 
-// The user's click: false (nothing raised) when the control, a popup above it, or the control
-// is gone; else raises Click(ctrl, CancelDefault=False) on a button (a popup just opens) and
+// The user's click: false (nothing raised) when the control or a popup above it is hidden or
+// disabled, or the control or its window is gone; else raises Click(ctrl, CancelDefault=False) on a button (a popup just opens) and
 // returns true.
 bool Press(SimCommandBarControl* control);
 

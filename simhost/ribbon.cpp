@@ -37,6 +37,7 @@ bool IsKnownElement(const std::wstring& name) {
         L"button",       L"toggleButton",   L"checkBox",        L"editBox",         L"comboBox",
         L"dropDown",     L"gallery",        L"item",            L"menu",            L"dynamicMenu",
         L"splitButton",  L"menuSeparator",  L"separator",       L"labelControl",    L"dialogBoxLauncher",
+        L"control",
     };
     for (const wchar_t* n : kNames) {
         if (name == n) return true;

@@ -346,6 +346,8 @@ TEST_F(CommandBars, ExplorerBarsGoWithTheWindowInspectorBarsOutliveIt) {
     EXPECT_EQ(GetOf(forgotten, L"TooltipText"), Value(L"Quick Task"));
     EXPECT_NE(ListAddinControls(inspector).find(L"tooltip \"Quick Task\""), std::wstring::npos);
     EXPECT_EQ(CommandBarsOf(inspector), Sim(ibars));
+    // What is left there cannot be clicked any more.
+    EXPECT_FALSE(Press(dynamic_cast<SimCommandBarControl*>(Sim(forgotten))));
 }
 
 TEST_F(CommandBars, CallsCountFailOnDemandAndHoldNoReferences) {

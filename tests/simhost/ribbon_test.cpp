@@ -342,6 +342,13 @@ TEST(XmlCheck, ReadsWellFormedMarkupWithNamespacesAndReferences) {
     EXPECT_EQ(*doc.elements[1].Attribute(L"j"), L"x y");
     EXPECT_EQ(doc.elements[1].line, 2u);
     EXPECT_EQ(doc.elements[1].Attribute(L"none"), nullptr);
+
+    // Spaces around "=" and between attributes, as hand-aligned markup has them.
+    ASSERT_TRUE(ParseXml(L"<group       id  = \"g\"   getLabel      = \"L\">\r\n<button id       =\"b\"/>\r\n</group >",
+                         doc, error))
+        << error;
+    EXPECT_EQ(*doc.elements[0].Attribute(L"getLabel"), L"L");
+    EXPECT_EQ(*doc.elements[1].Attribute(L"id"), L"b");
 }
 
 TEST(XmlCheck, RejectsWhatIsNotWellFormed) {
