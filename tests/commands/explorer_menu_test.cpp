@@ -100,6 +100,17 @@ TEST_F(ExplorerCommands, AMoveFromAMailWindowClosesItSavingFirstAndMovesOnlyThat
     EXPECT_TRUE(Errors().empty()) << ErrorText();
 }
 
+TEST_F(ExplorerCommands, AMailWindowThatWontCloseIsLoggedAndTheMoveGoesOn) {
+    auto* mail = mb.inboxMails.at(2);
+    auto* inspector = host.OpenInspector(mail);
+    host.FailMember(L"Inspector.Close", -2147220991, L"busy", 1);
+    Menu_MoveMail(inspector->Ref(), kWindowInspector, mb.beta->EntryID(), GetOf(mb.beta->Ref(), L"StoreID").AsString());
+    EXPECT_EQ(mail->Folder(), mb.beta);
+    EXPECT_EQ(Records(2), (std::vector<std::wstring>{
+                              L"mExplorerMenu.Menu_MoveMail|0|oMail.GetInspector.Close(olSave) failed, Err=(-2147220991, busy)"}));
+    EXPECT_TRUE(Errors().empty()) << ErrorText();
+}
+
 TEST_F(ExplorerCommands, AVanishedRecentFolderIsDroppedOrReplacedAsTheUserChooses) {
     Recent(mb.alpha);
     Recent(mb.invoices);
