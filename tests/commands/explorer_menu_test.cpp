@@ -68,10 +68,10 @@ TEST_F(ExplorerCommands, ASelectionThatCannotBeReadEnablesNothing) {
     host.FailMember(L"Selection.Item", -2147467259, L"gone", 2);
     EXPECT_EQ(StateOf(explorer), (State{true, false, false}));
     EXPECT_EQ(CountLogged(L"mExplorerMenu.ExplorerMenu_GetButtonsState"), 1u);
-    // A folder that can't be read shows nothing, silently.
+    // A folder that can't be read leaves the commands shown, silently.
     host.ClearFaults();
     host.FailMember(L"Explorer.CurrentFolder", -2147467259, L"gone", 1);
-    EXPECT_EQ(StateOf(explorer), (State{false, false, false}));
+    EXPECT_EQ(StateOf(explorer), (State{true, false, true}));
     EXPECT_EQ(CountLogged(L"mExplorerMenu.ExplorerMenu_GetButtonsState"), 1u);
 }
 
