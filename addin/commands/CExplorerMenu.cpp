@@ -244,6 +244,16 @@ void CExplorerMenu::UpdateButtons(int nEvent) {
         if (m_mnuFoldersAM) {
             m_mnuFoldersAM->UpdateButtons(nEvent, bVisible, bFolderEnabled, ObjectOf(explorer, L"CurrentFolder"));
         }
+        // The item context menu's entries stay on their bar between showings: they follow the
+        // selection and the list like the toolbar's.
+        for (const ObjectPtr& button : {m_btnQuickTaskCM.Get(), m_btnQuickAppointmentCM.Get()}) {
+            if (!button) continue;
+            PutIfChanged(button, L"Enabled", bEnabled);
+            PutIfChanged(button, L"Visible", bVisible);
+        }
+        if (m_mnuFoldersCM) {
+            m_mnuFoldersCM->UpdateButtons(nEvent, bVisible, bFolderEnabled, ObjectOf(explorer, L"CurrentFolder"));
+        }
     });
 }
 

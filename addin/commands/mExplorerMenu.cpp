@@ -62,10 +62,9 @@ void ExplorerMenu_GetButtonsState(const ObjectPtr& oExplorer, bool& bVisible, bo
     TrappedWith(
         [&] {
             {
+                // A folder that can't be read leaves the commands shown.
                 ResumeNext next;
-                std::int32_t type = -1;
-                next([&] { type = GetOf(ObjectOf(oExplorer, L"CurrentFolder"), L"DefaultItemType").AsInt(); });
-                bVisible = type == 0;
+                next([&] { bVisible = GetOf(ObjectOf(oExplorer, L"CurrentFolder"), L"DefaultItemType").AsInt() == 0; });
             }
             Err().Clear();
             if (!bVisible) return;

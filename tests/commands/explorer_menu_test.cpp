@@ -68,10 +68,10 @@ TEST_F(ExplorerCommands, ASelectionThatCannotBeReadEnablesNothing) {
     host.FailMember(L"Selection.Item", -2147467259, L"gone", 2);
     EXPECT_EQ(StateOf(explorer), (State{true, false, false}));
     EXPECT_EQ(CountLogged(L"mExplorerMenu.ExplorerMenu_GetButtonsState"), 1u);
-    // A folder that can't be read shows nothing, silently.
+    // A folder that can't be read leaves the commands shown, silently.
     host.ClearFaults();
     host.FailMember(L"Explorer.CurrentFolder", -2147467259, L"gone", 1);
-    EXPECT_EQ(StateOf(explorer), (State{false, false, false}));
+    EXPECT_EQ(StateOf(explorer), (State{true, false, true}));
     EXPECT_EQ(CountLogged(L"mExplorerMenu.ExplorerMenu_GetButtonsState"), 1u);
 }
 
@@ -97,6 +97,17 @@ TEST_F(ExplorerCommands, AMoveFromAMailWindowClosesItSavingFirstAndMovesOnlyThat
     bool closedSaving = false;
     for (const auto& t : host.Trace()) closedSaving = closedSaving || t.rfind(L"Inspector.Close", 0) == 0;
     EXPECT_TRUE(closedSaving);
+    EXPECT_TRUE(Errors().empty()) << ErrorText();
+}
+
+TEST_F(ExplorerCommands, AMailWindowThatWontCloseIsLoggedAndTheMoveGoesOn) {
+    auto* mail = mb.inboxMails.at(2);
+    auto* inspector = host.OpenInspector(mail);
+    host.FailMember(L"Inspector.Close", -2147220991, L"busy", 1);
+    Menu_MoveMail(inspector->Ref(), kWindowInspector, mb.beta->EntryID(), GetOf(mb.beta->Ref(), L"StoreID").AsString());
+    EXPECT_EQ(mail->Folder(), mb.beta);
+    EXPECT_EQ(Records(2), (std::vector<std::wstring>{
+                              L"mExplorerMenu.Menu_MoveMail|0|oMail.GetInspector.Close(olSave) failed, Err=(-2147220991, busy)"}));
     EXPECT_TRUE(Errors().empty()) << ErrorText();
 }
 
