@@ -409,7 +409,10 @@ int Run(double min_seconds, const Library& library) {
         Result r{-1, 0, {}};
         SurfaceFigures f;
         if (!c.run(*factory.Get(), min_seconds, r, f) || r.seconds_per_iteration < 0) {
-            std::printf("%-30s failed after %ld iterations: %s\n", c.name, r.iterations, r.failure.c_str());
+            std::printf("%-30s failed after %ld iterations (host_calls=%llu control_writes=%llu callbacks=%llu): %s\n",
+                        c.name, r.iterations, static_cast<unsigned long long>(f.hostCalls),
+                        static_cast<unsigned long long>(f.controlWrites), static_cast<unsigned long long>(f.callbacks),
+                        r.failure.c_str());
             ++failures;
             continue;
         }
