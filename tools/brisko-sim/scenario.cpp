@@ -249,6 +249,19 @@ std::wstring ItemsListing(const sim::SimFolder* folder) {
     return out;
 }
 
+// The support library tags its About entry with its client's module handle ("Torvik.About." and
+// eight hex digits): printed as "Torvik.About.<client>", alike in every run.
+std::wstring MaskClientTags(std::wstring text) {
+    static constexpr std::wstring_view prefix = L"Torvik.About.";
+    for (auto at = text.find(prefix); at != std::wstring::npos; at = text.find(prefix, at + 1)) {
+        const auto digits = at + prefix.size();
+        std::size_t n = 0;
+        while (digits + n < text.size() && n < 8 && std::iswxdigit(static_cast<wint_t>(text[digits + n]))) ++n;
+        if (n == 8) text.replace(digits, 8, L"<client>");
+    }
+    return text;
+}
+
 }  // namespace
 
 [[noreturn]] void Fail(std::wstring message) { throw SessionError{std::move(message)}; }
@@ -553,7 +566,7 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         ExpectCount(w, 5, L"print control <window> <bar> <path>");
         auto* control = sim::FindControlByPath(WindowNamed(w[2]).object, w[3], w[4]);
         if (!control) Fail(L"print control: no control \"" + w[4] + L"\" on \"" + w[3] + L"\"");
-        PrintIndented(sim::DescribeControl(control) + L"\n");
+        PrintIndented(MaskClientTags(sim::DescribeControl(control)) + L"\n");
     } else if (is(L"activate") || is(L"deactivate") || is(L"close")) {
         ExpectCount(w, 2, L"activate|deactivate|close <window>");
         auto& win = WindowNamed(w[1]);
@@ -786,7 +799,7 @@ std::wstring ScenarioRunner::BarsListing(const std::wstring& name) {
     // A closed mail window's bars outlive it: what the add-in left on them shows.
     auto* window = WindowNamed(name).object;
     if (!sim::ExistingCommandBarsOf(window)) return L"(no command bars)\n";
-    std::wstring text = sim::ListAddinControls(window);
+    std::wstring text = MaskClientTags(sim::ListAddinControls(window));
     if (text.empty()) text = L"(no bars)\n";
     return text;
 }
@@ -866,7 +879,7 @@ void ScenarioRunner::ContextMenu(const std::vector<std::wstring>& w) {
         out_ << "  (this Outlook has no item context menu for add-ins)\n";
         return;
     }
-    std::wstring text = sim::ListAddinControls(bar);
+    std::wstring text = MaskClientTags(sim::ListAddinControls(bar));
     if (text.empty()) text = L"(no entries of the add-in)\n";
     PrintIndented(text);
 }
