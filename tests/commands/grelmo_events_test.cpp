@@ -55,6 +55,7 @@ TEST_F(GrelmoEvents, ForwardsTheLibrarysEventsByNameUntilReleased) {
 }
 
 TEST_F(GrelmoEvents, AMissingLibraryIsLoggedAndLeavesNothingSubscribed) {
+    platform.objects.Unregister(L"Grelmo.ContextMenuEvents");
     auto events = std::make_shared<CGrelmoEvents>();
     events->Init(g_oApplication);
     EXPECT_EQ(events->Source(), nullptr);
