@@ -79,8 +79,10 @@ std::int32_t CRecentFolders::ClampMax(std::int32_t nMax) noexcept {
 }
 
 void CRecentFolders::Touch() {
-    // Strictly increasing, so that every change shows even within one tick of the clock.
-    const double now = Now();
+    // Strictly increasing, so that every change shows even within one tick of the clock. The time
+    // is rounded to a double before the comparison (an x87 register holds it more precisely, so a
+    // time equal to the stored one could compare greater and leave the list's time unchanged).
+    const volatile double now = Now();
     m_dtLMT = now > m_dtLMT ? now : m_dtLMT + kTick;
 }
 

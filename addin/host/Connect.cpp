@@ -1,5 +1,7 @@
 #include "addin/host/Connect.h"
 
+#include "addin/commands/CFolderMenu.h"
+
 #include "addin/host/COptions.h"
 #include "addin/host/CTorvik.h"
 #include "addin/host/error_discipline.h"
@@ -27,7 +29,7 @@ const wchar_t* StateName(ConnectState state) {
     return L"";
 }
 
-Connect::~Connect() = default;
+Connect::~Connect() { DropContextMenu2007(); }
 
 bool Connect::BindSupportLibrary() {
     auto& platform = CurrentPlatform();
@@ -287,9 +289,9 @@ void Connect::Done(bool bFull) noexcept {
     m_bInDone = true;
     next([&] { Forms().UnloadAll(); });
     m_bInDone = false;
-    m_btnQuickTaskCM2007.reset();
-    m_btnQuickAppointmentCM2007.reset();
-    m_mnuFoldersCM2007.reset();
+    m_btnQuickTaskCM2007.Reset();
+    m_btnQuickAppointmentCM2007.Reset();
+    next([&] { DropContextMenu2007(); });
     m_oRibbon.reset();
     m_o2007events.reset();
     if (bFull) {

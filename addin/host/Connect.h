@@ -11,6 +11,9 @@
 
 namespace brisko {
 
+class CFolderMenu;
+class FolderMenuEvents;
+
 // ext_ConnectMode and ext_DisconnectMode.
 enum ConnectMode { ext_cm_AfterStartup = 0, ext_cm_Startup = 1, ext_cm_External = 2, ext_cm_CommandLine = 3 };
 enum DisconnectMode { ext_dm_HostShutdown = 0, ext_dm_UserClosed = 1 };
@@ -83,6 +86,14 @@ private:
     // The item context menu of Outlook 2007 and later.
     void m_o2007events_OnItemContextMenuDisplay(const ObjectPtr& oCommandBar, const ObjectPtr& oSelection) noexcept;
     void m_o2007events_OnContextMenuClose(std::int32_t nContextMenu) noexcept;
+    void m_btnQuickTaskCM2007_Click() noexcept;
+    void m_btnQuickAppointmentCM2007_Click() noexcept;
+    void m_mnuFoldersCM2007_MoveMail(const std::wstring& sFolderEntryID, const std::wstring& sFolderStoreID) noexcept;
+    void m_mnuFoldersCM2007_MoveMailPF() noexcept;
+    void m_mnuFoldersCM2007_SetDefFolder(const std::wstring& sFolderEntryID, const std::wstring& sFolderStoreID) noexcept;
+    void SubscribeCM2007(WithEvents& field, const ObjectPtr& button, bool bQuickTask);
+    // Releases the item context menu's folder popup (its controls stay with the menu).
+    void DropContextMenu2007() noexcept;
 
     void m_oExplorers_OnExplorer(const std::shared_ptr<CExplorerWrapper>& oExplorer, bool bFirstExplorer,
                                  bool bNewExplorer);
@@ -96,9 +107,11 @@ private:
     std::shared_ptr<CExplorersWrapper> m_oExplorers;
     std::shared_ptr<IInspectorsTracker> m_oInspectors;
     std::shared_ptr<IContextMenuEvents> m_o2007events;
-    ObjectPtr m_btnQuickTaskCM2007;
-    ObjectPtr m_btnQuickAppointmentCM2007;
-    ObjectPtr m_mnuFoldersCM2007;
+    WithEvents m_btnQuickTaskCM2007;
+    WithEvents m_btnQuickAppointmentCM2007;
+    std::shared_ptr<CFolderMenu> m_mnuFoldersCM2007;
+    // Receives the events of m_mnuFoldersCM2007 for this object.
+    std::shared_ptr<FolderMenuEvents> m_mnuFoldersCM2007Events;
     ObjectPtr m_oRibbon;
     bool m_bInDone = false;
     double m_dtFoldersLMT = 0.0;

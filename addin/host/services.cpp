@@ -2,43 +2,22 @@
 
 #include <algorithm>
 
+#include "addin/commands/CExplorerMenu.h"
 #include "addin/folders/CRecentFolders.h"
+#include "addin/host/CGrelmoEvents.h"
 #include "addin/host/error_discipline.h"
 #include "addin/lang/CLang.h"
+#include "addin/tracking/CInspectorsWrapper.h"
 
 namespace brisko {
-
-namespace {
-
-// Stand-ins until their subsystems arrive: they keep the documented neutral results.
-class PendingInspectorsTracker : public IInspectorsTracker {
-public:
-    void SetEventSink(std::weak_ptr<InspectorsEvents>) override {}
-    void Init(const ObjectPtr&) override {}
-    void Done() override {}
-    std::vector<std::shared_ptr<IInspectorWrapper>> GetWrappers() override { return {}; }
-};
-
-class PendingExplorerMenu : public IExplorerMenu {
-public:
-    void Create(const ObjectPtr&, const std::wstring&) override {}
-    void UpdateButtons(int) override {}
-};
-
-class PendingContextMenuEvents : public IContextMenuEvents {
-public:
-    void Init(const ObjectPtr&) override {}
-};
-
-}  // namespace
 
 AddinServices DefaultServices() {
     AddinServices s;
     s.newLanguage = [] { return std::make_shared<CLangService>(); };
     s.newRecentFolders = [] { return std::make_shared<CRecentFolders>(); };
-    s.newInspectorsTracker = [] { return std::make_shared<PendingInspectorsTracker>(); };
-    s.newExplorerMenu = [] { return std::make_shared<PendingExplorerMenu>(); };
-    s.newContextMenuEvents = [] { return std::make_shared<PendingContextMenuEvents>(); };
+    s.newInspectorsTracker = [] { return std::make_shared<CInspectorsWrapper>(); };
+    s.newExplorerMenu = [] { return std::make_shared<CExplorerMenu>(); };
+    s.newContextMenuEvents = [] { return std::make_shared<CGrelmoEvents>(); };
     s.currentUserEmail = [] { return std::wstring(); };
     return s;
 }

@@ -32,9 +32,15 @@
 #include "automation/win/com_ptr.h"
 #include "automation/win/object_dispatch.h"
 #include "brisko_idl.h"
+#include "simhost/command_bars.h"
+#include "simhost/ribbon.h"
 #include "simhost/sample_mailbox.h"
 #include "simhost/sim_outlook.h"
 #include "tools/outlook-sim/sim_exposure.h"
+#if __has_include("tools/outlook-sim/com_ribbon.h")
+#include "tools/outlook-sim/com_ribbon.h"
+#define BRISKO_COM_RIBBON 1
+#endif
 
 namespace {
 
@@ -148,13 +154,13 @@ public:
     std::wstring TypeName() const override { return L"COMAddIn"; }
 };
 
-// The host of one iteration: the sample mailbox, version 11, one explorer on the Inbox at
-// start-up; Application and the COMAddIn object over IDispatch.
+// The host of one iteration: the sample mailbox, version 11 (or the one given), one explorer on
+// the Inbox at start-up; Application and the COMAddIn object over IDispatch.
 struct Host {
-    Host() {
+    explicit Host(int major = 11) {
         brisko::sim::BuildSampleMailbox(outlook);
-        outlook.SetMajorVersion(11);
-        outlook.AddExplorerAtStartup(outlook.DefaultFolder(brisko::sim::ol::FolderInbox));
+        outlook.SetMajorVersion(major);
+        explorer = outlook.AddExplorerAtStartup(outlook.DefaultFolder(brisko::sim::ol::FolderInbox));
         application = brisko::win::ExposeObject(outlook.ApplicationObject());
         addInInst = brisko::win::ExposeObject(std::make_shared<AddInObject>());
     }
@@ -169,6 +175,7 @@ struct Host {
     }
 
     brisko::sim::SimOutlook outlook;
+    brisko::sim::SimExplorer* explorer = nullptr;
     ComPtr<IDispatch> application;
     ComPtr<IDispatch> addInInst;
 };
@@ -202,6 +209,7 @@ public:
                Check("OnDisconnection", addin_->OnDisconnection(ext_dm_HostShutdown, &custom_));
     }
     void Release() { addin_ = nullptr; }
+    IUnknown* Addin() const noexcept { return addin_.Get(); }
     const std::string& Failure() const noexcept { return failure_; }
 
 private:
@@ -253,6 +261,94 @@ double WholeLife(IClassFactory& factory, std::string& failure) {
     return host.Released(failure) ? elapsed : -1;
 }
 
+// --- The command surfaces: the add-in started once, one step timed per iteration -------------
+
+// Sets the session up, measures the step, and prints the time with the host's figures of one more
+// step (the same in every iteration: they don't depend on the machine).
+struct SurfaceFigures {
+    std::uint64_t hostCalls = 0;
+    std::uint64_t controlWrites = 0;
+    std::uint64_t callbacks = 0;
+    std::size_t controls = 0;
+};
+
+// OnUpdate of an explorer (Outlook 2003) whose folder and selection did not change.
+bool UnchangedOnUpdate(IClassFactory& factory, double min_seconds, Result& result, SurfaceFigures& figures) {
+    Host host(11);
+    Life life(factory, host);
+    auto& outlook = host.outlook;
+    bool ok = life.Create() && life.Start();
+    if (ok) {
+        outlook.ActivateExplorer(host.explorer);
+        outlook.Select(host.explorer, {outlook.DefaultFolder(brisko::sim::ol::FolderInbox)->Contents().front()});
+        brisko::sim::UpdateBars(host.explorer);
+        result = Measure(
+            [&](std::string&) {
+                const double start = Now();
+                brisko::sim::UpdateBars(host.explorer);
+                return Now() - start;
+            },
+            min_seconds);
+        const auto calls = outlook.CallCount();
+        const auto writes = brisko::sim::ControlWrites(outlook);
+        brisko::sim::UpdateBars(host.explorer);
+        figures.hostCalls = outlook.CallCount() - calls;
+        figures.controlWrites = brisko::sim::ControlWrites(outlook) - writes;
+        if (!outlook.EscapedErrors().empty()) result.failure = "an error escaped into the host";
+        ok = life.Shutdown();
+    }
+    if (!ok) result.failure = life.Failure();
+    life.Release();
+    return ok && result.failure.empty() && host.Released(result.failure);
+}
+
+// The whole ribbon invalidated, then the add-in's tab shown in the explorer (Outlook 2010): every
+// callback of every control through IDispatch.
+bool RibbonShow(IClassFactory& factory, double min_seconds, Result& result, SurfaceFigures& figures) {
+#ifdef BRISKO_COM_RIBBON
+    Host host(14);
+    Life life(factory, host);
+    auto& outlook = host.outlook;
+    auto& ribbon = outlook.Ribbon();
+    bool ok = life.Create() && life.Start();
+    if (ok) {
+        ribbon.Attach(brisko::tools::MakeComRibbonEndpoint(life.Addin()));
+        ribbon.StartupComplete();
+        outlook.ActivateExplorer(host.explorer);
+        outlook.Select(host.explorer, {outlook.DefaultFolder(brisko::sim::ol::FolderInbox)->Contents().front()});
+        ribbon.Show(host.explorer);
+        result = Measure(
+            [&](std::string&) {
+                const double start = Now();
+                ribbon.Invalidate();
+                ribbon.Show(host.explorer);
+                return Now() - start;
+            },
+            min_seconds);
+        const auto calls = outlook.CallCount();
+        const auto callbacks = ribbon.CallbackCount();
+        ribbon.Invalidate();
+        figures.controls = ribbon.Show(host.explorer).size();
+        figures.hostCalls = outlook.CallCount() - calls;
+        figures.callbacks = ribbon.CallbackCount() - callbacks;
+        if (figures.controls == 0) result.failure = "no tab of the add-in shown";
+        if (!ribbon.Problems().empty()) result.failure = "ribbon problems: " + brisko::ToUtf8(ribbon.Problems().front());
+        if (!outlook.EscapedErrors().empty()) result.failure = "an error escaped into the host";
+        ok = life.Shutdown();
+        ribbon.Detach();
+    }
+    if (!ok) result.failure = life.Failure();
+    life.Release();
+    return ok && result.failure.empty() && host.Released(result.failure);
+#else
+    (void)factory;
+    (void)min_seconds;
+    (void)figures;
+    result.failure = "built without the COM ribbon endpoint";
+    return false;
+#endif
+}
+
 std::wstring LogFolder() {
     wchar_t path[MAX_PATH] = {};
     const DWORD n = GetEnvironmentVariableW(L"TORVIK_LOG_DIR", path, MAX_PATH);
@@ -300,6 +396,30 @@ int Run(double min_seconds, const Library& library) {
             continue;
         }
         std::printf("%-30s %12.1f %12ld\n", c.name, r.seconds_per_iteration * 1e6, r.iterations);
+    }
+    struct SurfaceCase {
+        const char* name;
+        bool (*run)(IClassFactory&, double, Result&, SurfaceFigures&);
+    };
+    const SurfaceCase surfaces[] = {
+        {"UnchangedOnUpdate/11", &UnchangedOnUpdate},
+        {"RibbonShow/14", &RibbonShow},
+    };
+    for (const SurfaceCase& c : surfaces) {
+        Result r{-1, 0, {}};
+        SurfaceFigures f;
+        if (!c.run(*factory.Get(), min_seconds, r, f) || r.seconds_per_iteration < 0) {
+            std::printf("%-30s failed after %ld iterations (host_calls=%llu control_writes=%llu callbacks=%llu): %s\n",
+                        c.name, r.iterations, static_cast<unsigned long long>(f.hostCalls),
+                        static_cast<unsigned long long>(f.controlWrites), static_cast<unsigned long long>(f.callbacks),
+                        r.failure.c_str());
+            ++failures;
+            continue;
+        }
+        std::printf("%-30s %12.1f %12ld  host_calls=%llu control_writes=%llu callbacks=%llu controls=%zu\n", c.name,
+                    r.seconds_per_iteration * 1e6, r.iterations, static_cast<unsigned long long>(f.hostCalls),
+                    static_cast<unsigned long long>(f.controlWrites), static_cast<unsigned long long>(f.callbacks),
+                    f.controls);
     }
     factory = nullptr;
     return failures ? 1 : 0;

@@ -119,6 +119,23 @@ HRESULT CallMethod(IDispatch* object, const wchar_t* name, VARIANT* args, UINT c
     return InvokeByName(object, name, DISPATCH_METHOD, params, result);
 }
 
+ComPtr<IDispatch> MenuBarOf(IDispatch* target) {
+    Variant barsValue;
+    if (FAILED(GetProperty(target, L"CommandBars", barsValue.get()))) return ComPtr<IDispatch>::Retain(target);
+    const ComPtr<IDispatch> bars = ObjectOf(barsValue);
+    if (!bars) return nullptr;
+    const Bstr name(L"Menu Bar");
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_BSTR;
+    arg.bstrVal = name.get();
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    Variant barValue;
+    if (FAILED(InvokeByName(bars.get(), L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET, params, barValue.get())))
+        return nullptr;
+    return ObjectOf(barValue);
+}
+
 std::unique_ptr<AboutMenuEntry> AboutMenuEntry::Add(IDispatch* menuBar, const std::wstring& caption,
                                                     const std::wstring& tag, std::function<void()> onClick,
                                                     std::int32_t& result) {
@@ -127,8 +144,11 @@ std::unique_ptr<AboutMenuEntry> AboutMenuEntry::Add(IDispatch* menuBar, const st
         result = kBadArgument;
         return nullptr;
     }
+    // A window (an explorer) stands for its menu bar.
+    const ComPtr<IDispatch> bar = MenuBarOf(menuBar);
+    if (!bar) return nullptr;
     Variant controlsValue;
-    if (FAILED(GetProperty(menuBar, L"Controls", controlsValue.get()))) return nullptr;
+    if (FAILED(GetProperty(bar.get(), L"Controls", controlsValue.get()))) return nullptr;
     const ComPtr<IDispatch> controls = ObjectOf(controlsValue);
     if (!controls) return nullptr;
 

@@ -1,4 +1,5 @@
-// The About entry on a host menu bar, reached by late binding on the command bar object:
+// The About entry on a host menu bar, reached by late binding on the command bar object (or on a
+// window, through its CommandBars.Item("Menu Bar")):
 // menuBar.Controls.Add(Type:=1 (button), Temporary:=True), its Caption and Tag, and its Click
 // event (CommandBarButtonEvents, DISPID 1) sunk through the button's connection point.
 #pragma once
@@ -43,6 +44,10 @@ private:
     ComPtr<ClickSink> sink_;
     DWORD cookie_ = 0;
 };
+
+// The menu bar: the object itself, or for a window (an object with CommandBars) its
+// CommandBars.Item("Menu Bar"); null when the window has none.
+ComPtr<IDispatch> MenuBarOf(IDispatch* target);
 
 // Late-bound calls by name; arguments in Invoke order (the last argument first).
 HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* result);

@@ -79,7 +79,34 @@ bool SilentCall(const std::wstring& traced, std::uint64_t k) {
     return traced.rfind(L"Application.Explorers", 0) == 0 || k <= 4;
 }
 
-class FaultSweep : public testing::AddinTest, public ::testing::WithParamInterface<int> {};
+// The connection's own calls: the window-bound services are inert here (the command surfaces
+// have their own sweep in tests/commands).
+class InertInspectors : public IInspectorsTracker {
+public:
+    void SetEventSink(std::weak_ptr<InspectorsEvents>) override {}
+    void Init(const ObjectPtr&) override {}
+    void Done() override {}
+    std::vector<std::shared_ptr<IInspectorWrapper>> GetWrappers() override { return {}; }
+};
+class InertMenu : public IExplorerMenu {
+public:
+    void Create(const ObjectPtr&, const std::wstring&) override {}
+    void UpdateButtons(int) override {}
+};
+class InertContextMenuEvents : public IContextMenuEvents {
+public:
+    void Init(const ObjectPtr&) override {}
+};
+
+class FaultSweep : public testing::AddinTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override {
+        testing::AddinTest::SetUp();
+        Services().newInspectorsTracker = [] { return std::make_shared<InertInspectors>(); };
+        Services().newExplorerMenu = [] { return std::make_shared<InertMenu>(); };
+        Services().newContextMenuEvents = [] { return std::make_shared<InertContextMenuEvents>(); };
+    }
+};
 
 TEST_P(FaultSweep, EveryFailingHostCallIsLoggedAndNothingLeaks) {
     const int major = GetParam();

@@ -214,19 +214,11 @@ public:
     bool DialogCommand(const std::vector<std::wstring>& w, const ObjectPtr& item, std::ostream& out) override {
         const std::wstring& cmd = w[0];
         if (EqualsNoCase(cmd, L"show")) {
-            std::vector<std::uintptr_t> before;
-            for (const auto* window : platform_.formWindows.live()) before.push_back(window->Handle());
+            const auto before = LiveDialogs();
             const bool topmost = w.size() == 5;
             if (EqualsNoCase(w[1], L"task")) ShowQuickTask(item, topmost);
             else ShowQuickAppointment(item, topmost);
-            bool opened = false;
-            for (const auto* window : platform_.formWindows.live()) {
-                if (std::find(before.begin(), before.end(), window->Handle()) != before.end()) continue;
-                dialogs_.push_back(window->Handle());
-                out << "  D" << dialogs_.size() << " opens\n";
-                opened = true;
-            }
-            if (!opened) {
+            if (!NameNewDialogs(before, out)) {
                 for (std::size_t i = 0; i < dialogs_.size(); ++i) {
                     const auto* window = platform_.formWindows.ByHandle(dialogs_[i]);
                     if (window && window->active()) out << "  D" << i + 1 << " is active\n";
@@ -294,7 +286,32 @@ public:
         return true;
     }
 
+    ObjectPtr RibbonAddin() override { return connect_; }
+
+    void SurfaceAction(const std::function<void()>& action, std::ostream& out) override {
+        const auto before = LiveDialogs();
+        action();
+        NameNewDialogs(before, out);
+    }
+
 private:
+    std::vector<std::uintptr_t> LiveDialogs() const {
+        std::vector<std::uintptr_t> handles;
+        for (const auto* window : platform_.formWindows.live()) handles.push_back(window->Handle());
+        return handles;
+    }
+    // Names the dialog windows opened since "before"; false when none opened.
+    bool NameNewDialogs(const std::vector<std::uintptr_t>& before, std::ostream& out) {
+        bool opened = false;
+        for (const auto* window : platform_.formWindows.live()) {
+            if (std::find(before.begin(), before.end(), window->Handle()) != before.end()) continue;
+            dialogs_.push_back(window->Handle());
+            out << "  D" << dialogs_.size() << " opens\n";
+            opened = true;
+        }
+        return opened;
+    }
+
     sim::SimFormWindow& Dialog(const std::wstring& name) {
         if (name.size() < 2 || (name[0] != L'D' && name[0] != L'd')) Fail(L"dialogs are D1, D2, ... in order of opening");
         const auto n = ParseNumber(name.substr(1), L"dialog");

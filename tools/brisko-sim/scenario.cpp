@@ -2,6 +2,8 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <filesystem>
+#include <fstream>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -10,47 +12,85 @@
 #include "platform/platform.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
+#include "simhost/command_bars.h"
 #include "simhost/objects.h"
+#include "simhost/ribbon.h"
 #include "simhost/sample_mailbox.h"
 
 namespace brisko::tools {
 
-const char* const kDemoScenario = R"(# Outlook 2003 with the sample mailbox: one explorer open when Outlook starts.
+const char* const kDemoScenario = R"(# Brisko's story on the sample mailbox: Outlook 2003 with its toolbar, then Outlook 2010 with the
+# ribbon. The debug log stays quiet; errors that reach the host would still show.
 mailbox sample
 version 11
 explorer Inbox
+log quiet
 start
 expect state Running
-# An e-mail becomes a task in one step: the quick task dialog, filled from the mail; the subject
-# edited, the due date picked, the mail moved to a folder picked through the link, Create.
-show task Inbox 5
+say Outlook 2003 starts with Anna's mailbox, and Brisko with it. Anna selects the mail "Project Alpha: kick-off meeting" and clicks Quick Task on the toolbar.
+select E1 5
+press E1 Standard "Create a task from the selected e-mail"
+say The quick task dialog opens, filled in from the mail. Anna shortens the subject, picks Wednesday as the due date and, through the link, the folder the mail is to go to.
 type D1 txtSubject "Kick-off: prepare the agenda"
 date D1 mvDueDate 2010-05-19
 answer picker "Inbox\Projects"
 click D1 lnkMoveFolder
 print dialog D1
+say She clicks Create Task: the task is in Tasks, and the mail has moved to Inbox\Projects.
 click D1 btnCreateTask
+expect items Tasks <<
+1 task "Submit travel expenses"
+  due: 2010-05-21
+  importance: normal
+  body: "Receipts are in the blue folder."
+2 task "Kick-off: prepare the agenda"
+  due: 2010-05-19
+  importance: high
+  categories: "Project Alpha"
+  body: "Kick-off on Tuesday at 10:00 in room 4.12. Agenda to follow."
+.
 print items Tasks
 print items "Inbox\Projects"
-select E1 1 2
-switch E1 "Inbox\Projects"
-# A second window: on Outlook 2003 it is set up at its first activation.
-open explorer Calendar
-activate E2
-activate E2
-expect tracked 2
-close E2
-expect tracked 1
-# Closing the last window keeps the add-in waiting for a new one.
-close E1
-expect state Waiting for a new explorer
-expect log "Connect.Done: mode = wait new explorer"
-open explorer Inbox
-activate E3
-expect state Running
+say Inbox\Projects is her first recent folder now, and her default one: the folder button on the toolbar moves the next mail there in one click.
+select E1 1
+print control E1 Standard "Move the selected e-mail to Inbox\Projects"
+say Anna closes Outlook; Brisko remembers her recent folders.
 shutdown
 expect state Shut down
 expect escaped 0
+expect references 0
+
+say Some time later Anna works with Outlook 2010, on the same mailbox. Brisko has a tab of its own on the ribbon.
+mailbox sample
+version 14
+explorer Inbox
+start
+expect state Running
+say She selects the mail "Re: Holiday request" and clicks Quick Appointment on the Brisko tab.
+select E1 3
+ribbon show E1 grpBriskoE
+ribbon click E1 btnQuickAppointmentE
+say The appointment dialog opens with the mail's subject. Her holiday starts on 5 July: she picks the day, makes it an all-day event and clicks Create Appointment.
+date D2 dtpStartDate 2010-07-05
+check D2 chkAllDayEvent on
+click D2 btnCreateAppointment
+print items Calendar
+say Then she selects the newsletter. The Move button's menu lists her recent folders, Inbox\Projects from her days with Outlook 2003 first; she chooses it there.
+select E1 1
+ribbon show E1 btnFolderE
+ribbon show E1 btnFolder_1E
+ribbon click E1 btnFolder_1E
+expect items "Inbox\Projects" <<
+1 mail "Newsletter May 2010"
+  importance: low
+  body: "This month: ten tips for a tidy inbox."
+.
+print items "Inbox\Projects"
+say Anna closes Outlook 2010.
+shutdown
+expect state Shut down
+expect escaped 0
+expect ribbon-problems 0
 expect references 0
 )";
 
@@ -132,6 +172,25 @@ std::wstring OneLine(const std::wstring& text) {
     return out;
 }
 
+// A window wrapper's key (eight random digits, "-", the time as yyyymmddhhmmss) after "Tag=" prints
+// as "<key>": it differs from run to run and between the two programs.
+std::wstring MaskKeys(std::wstring text) {
+    auto digits = [&](std::size_t at, std::size_t n) {
+        if (at + n > text.size()) return false;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (!std::iswdigit(static_cast<wint_t>(text[i]))) return false;
+        }
+        return true;
+    };
+    for (auto at = text.find(L"Tag="); at != std::wstring::npos; at = text.find(L"Tag=", at + 4)) {
+        const auto key = at + 4;
+        if (digits(key, 8) && key + 8 < text.size() && text[key + 8] == L'-' && digits(key + 9, 14)) {
+            text.replace(key, 23, L"<key>");
+        }
+    }
+    return text;
+}
+
 std::wstring FormatRecord(const LogEntry& r) {
     std::wstring s = L"[" + std::wstring(LevelName(r.level));
     if (r.level == 3) {
@@ -139,7 +198,7 @@ std::wstring FormatRecord(const LogEntry& r) {
     } else {
         s += L":" + std::to_wstring(r.detail);
     }
-    return s + L"] " + OneLine(r.procedure) + L": " + OneLine(r.message);
+    return s + L"] " + OneLine(r.procedure) + L": " + OneLine(MaskKeys(r.message));
 }
 
 // D1, D2, ...: a quick dialog's name in a scenario.
@@ -188,6 +247,19 @@ std::wstring ItemsListing(const sim::SimFolder* folder) {
     }
     if (n == 0) out = L"(no items)\n";
     return out;
+}
+
+// The support library tags its About entry with its client's module handle ("Torvik.About." and
+// eight hex digits): printed as "Torvik.About.<client>", alike in every run.
+std::wstring MaskClientTags(std::wstring text) {
+    static constexpr std::wstring_view prefix = L"Torvik.About.";
+    for (auto at = text.find(prefix); at != std::wstring::npos; at = text.find(prefix, at + 1)) {
+        const auto digits = at + prefix.size();
+        std::size_t n = 0;
+        while (digits + n < text.size() && n < 8 && std::iswxdigit(static_cast<wint_t>(text[digits + n]))) ++n;
+        if (n == 8) text.replace(digits, 8, L"<client>");
+    }
+    return text;
 }
 
 }  // namespace
@@ -249,6 +321,13 @@ int ScenarioRunner::Run(std::istream& in, const std::string& name) {
         const std::wstring line = FromUtf8(raw);
         const auto first = line.find_first_not_of(L" \t");
         if (first == std::wstring::npos || line[first] == L'#') continue;
+        // say <text>: a line of narration, printed as it stands after a blank line.
+        if (line.size() >= first + 3 && EqualsNoCase(line.substr(first, 3), L"say") &&
+            (line.size() == first + 3 || line[first + 3] == L' ' || line[first + 3] == L'\t')) {
+            const auto text = line.find_first_not_of(L" \t", first + 3);
+            out_ << "\n" << (text == std::wstring::npos ? std::string() : Narrow(line.substr(text))) << "\n";
+            continue;
+        }
         out_ << "> " << Narrow(line.substr(first)) << "\n";
         try {
             auto words = Tokenize(line);
@@ -280,6 +359,7 @@ int ScenarioRunner::Run(std::istream& in, const std::string& name) {
             ++escaped_;
         }
         host_->ClearEscapedErrors();
+        PrintRibbonProblems();
         for (const auto& e : session_->TakeEscapedErrors()) {
             out_ << "!! error escaped into the host from " << Narrow(e) << "\n";
             ++escaped_;
@@ -325,11 +405,28 @@ void ScenarioRunner::Load(std::int32_t mode) {
     if (session_->Loaded()) Fail(L"the add-in is already loaded");
     connectedOnce_ = true;
     session_->Connect(host_->ApplicationObject(), mode);
+    // Office 2007 and later reach a connected add-in's ribbon entry points.
+    if (session_->Loaded() && HostMajorVersion() >= 12) {
+        if (auto addin = session_->RibbonAddin()) host_->Ribbon().Attach(std::move(addin));
+    }
 }
 
 void ScenarioRunner::StartupComplete() {
     if (!session_->Loaded()) Fail(L"the add-in is not loaded");
     session_->StartupComplete();
+    if (host_->Ribbon().IsAttached()) host_->Ribbon().StartupComplete();
+}
+
+int ScenarioRunner::HostMajorVersion() const {
+    return static_cast<int>(std::wcstol(host_->Version().c_str(), nullptr, 10));
+}
+
+void ScenarioRunner::PrintRibbonProblems() {
+    for (const auto& p : host_->Ribbon().Problems()) {
+        out_ << "!! ribbon: " << Narrow(OneLine(p)) << "\n";
+        ++ribbonProblems_;
+    }
+    host_->Ribbon().ClearProblems();
 }
 
 void ScenarioRunner::BeginShutdown() {
@@ -340,6 +437,9 @@ void ScenarioRunner::BeginShutdown() {
 void ScenarioRunner::Disconnect(std::int32_t mode) {
     if (!session_->Loaded()) Fail(L"the add-in is not loaded");
     lastState_ = session_->Disconnect(mode);
+    // The host lets go of the add-in's ribbon with the add-in.
+    PrintRibbonProblems();
+    host_->Ribbon().Detach();
 }
 
 void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
@@ -460,6 +560,13 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         PrintIndented(listing);
     } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"items")) {
         PrintIndented(ItemsListing(Folder(w[2])));
+    } else if (is(L"print") && w.size() == 3 && EqualsNoCase(w[1], L"bars")) {
+        PrintIndented(BarsListing(w[2]));
+    } else if (is(L"print") && w.size() >= 2 && EqualsNoCase(w[1], L"control")) {
+        ExpectCount(w, 5, L"print control <window> <bar> <path>");
+        auto* control = sim::FindControlByPath(WindowNamed(w[2]).object, w[3], w[4]);
+        if (!control) Fail(L"print control: no control \"" + w[4] + L"\" on \"" + w[3] + L"\"");
+        PrintIndented(MaskClientTags(sim::DescribeControl(control)) + L"\n");
     } else if (is(L"activate") || is(L"deactivate") || is(L"close")) {
         ExpectCount(w, 2, L"activate|deactivate|close <window>");
         auto& win = WindowNamed(w[1]);
@@ -630,11 +737,151 @@ void ScenarioRunner::Execute(const std::vector<std::wstring>& w) {
         } else {
             Fail(L"usage: answer picker <folder>|cancel | answer msgbox ok|yes|no | answer menu <command id>|dismiss");
         }
+    } else if (is(L"update")) {
+        ExpectCount(w, 2, L"update <window>");
+        sim::UpdateBars(OpenWindow(w[1]));
+    } else if (is(L"press")) {
+        Press(w);
+    } else if (is(L"ribbon")) {
+        RibbonCommand(w);
+    } else if (is(L"context-menu")) {
+        ContextMenu(w);
     } else if (is(L"expect")) {
         Expect(w);
     } else {
         Fail(L"unknown command \"" + cmd + L"\"");
     }
+}
+
+sim::SimObject* ScenarioRunner::OpenWindow(const std::wstring& name) {
+    auto& win = WindowNamed(name);
+    if (win.object->Vanished()) Fail(L"\"" + name + L"\" is closed");
+    return win.object;
+}
+
+namespace {
+
+// Why a user's click on the control did nothing.
+std::wstring WhyNothing(const sim::SimCommandBarControl* control) {
+    if (control->Vanished()) return L"the control is gone";
+    for (const auto* popup : control->Ancestors()) {
+        const std::wstring menu = L"the menu \"" + popup->caption + L"\"";
+        if (popup->Vanished()) return menu + L" is gone";
+        if (!popup->visible) return menu + L" is hidden";
+        if (!popup->enabled) return menu + L" is disabled";
+    }
+    if (!control->visible) return L"the control is hidden";
+    if (!control->enabled) return L"the control is disabled";
+    return L"the control did not respond";
+}
+
+}  // namespace
+
+// press <window> <bar> <path>: the user clicks the control; what the user saw is printed.
+void ScenarioRunner::Press(const std::vector<std::wstring>& w) {
+    ExpectCount(w, 4, L"press <window> <bar> <path>   (the path: popups, then the control, separated by \"/\")");
+    auto* window = OpenWindow(w[1]);
+    const std::wstring where = w[2] + L"/" + w[3];
+    auto* control = sim::FindControlByPath(window, w[2], w[3]);
+    if (!control) {
+        out_ << "  nothing: no control " << Narrow(Quoted(w[3])) << " on " << Narrow(Quoted(w[2])) << "\n";
+        return;
+    }
+    bool pressed = false;
+    std::ostringstream opened;
+    session_->SurfaceAction([&] { pressed = sim::Press(control); }, opened);
+    if (pressed) out_ << "  pressed " << Narrow(where) << "\n";
+    else out_ << "  nothing: " << Narrow(WhyNothing(control)) << "\n";
+    out_ << opened.str();
+}
+
+std::wstring ScenarioRunner::BarsListing(const std::wstring& name) {
+    // A closed mail window's bars outlive it: what the add-in left on them shows.
+    auto* window = WindowNamed(name).object;
+    if (!sim::ExistingCommandBarsOf(window)) return L"(no command bars)\n";
+    std::wstring text = MaskClientTags(sim::ListAddinControls(window));
+    if (text.empty()) text = L"(no bars)\n";
+    return text;
+}
+
+std::wstring ScenarioRunner::RibbonListing(const std::wstring& name, const std::wstring& only) {
+    auto* window = OpenWindow(name);
+    auto shown = host_->Ribbon().Show(window);
+    if (shown.empty()) return L"(no tab of the add-in)\n";
+    if (!only.empty()) {
+        // The element and what it holds.
+        std::size_t first = 0;
+        while (first < shown.size() && shown[first].id != only) ++first;
+        if (first == shown.size()) Fail(L"ribbon show: no element \"" + only + L"\" in the add-in's tab");
+        std::size_t end = first + 1;
+        while (end < shown.size() && shown[end].depth > shown[first].depth) ++end;
+        shown = std::vector<sim::RibbonControlState>(shown.begin() + static_cast<std::ptrdiff_t>(first),
+                                                     shown.begin() + static_cast<std::ptrdiff_t>(end));
+        const int base = shown.front().depth;
+        for (auto& c : shown) c.depth -= base;
+    }
+    std::wstring text = sim::SimRibbon::DescribeShow(shown);
+    if (!text.empty() && text.back() != L'\n') text += L'\n';
+    return text;
+}
+
+// ribbon markup <RibbonID> <file> | ribbon show <window> | ribbon click <window> <control id> |
+// ribbon asked
+void ScenarioRunner::RibbonCommand(const std::vector<std::wstring>& w) {
+    const wchar_t* usage =
+        L"usage: ribbon markup <RibbonID> <file> | ribbon show <window> [<element id>] | ribbon click <window> <control id> | "
+        L"ribbon asked";
+    if (w.size() < 2) Fail(usage);
+    auto& ribbon = host_->Ribbon();
+    const auto& what = w[1];
+    if (EqualsNoCase(what, L"markup")) {
+        ExpectCount(w, 4, L"ribbon markup <RibbonID> <file>");
+        if (!ribbon.IsAttached()) Fail(L"ribbon markup: no add-in is attached to the ribbon (Outlook 2007 and later, after connect)");
+        const std::string markup = ToUtf8(ribbon.AskCustomUI(w[2]));
+        std::ofstream file(std::filesystem::path(w[3]), std::ios::binary | std::ios::trunc);
+        if (!file.write(markup.data(), static_cast<std::streamsize>(markup.size())) || !file.flush()) {
+            Fail(L"ribbon markup: cannot write \"" + w[3] + L"\"");
+        }
+        out_ << "  " << markup.size() << " bytes of markup for " << Narrow(w[2]) << " written to " << Narrow(w[3])
+             << "\n";
+    } else if (EqualsNoCase(what, L"show")) {
+        if (w.size() != 3 && w.size() != 4) Fail(L"usage: ribbon show <window> [<element id>]");
+        PrintIndented(RibbonListing(w[2], w.size() == 4 ? w[3] : std::wstring()));
+    } else if (EqualsNoCase(what, L"click")) {
+        ExpectCount(w, 4, L"ribbon click <window> <control id>");
+        auto* window = OpenWindow(w[2]);
+        bool clicked = false;
+        std::ostringstream opened;
+        session_->SurfaceAction([&] { clicked = ribbon.Click(window, w[3]); }, opened);
+        if (clicked) out_ << "  clicked " << Narrow(w[3]) << "\n";
+        else out_ << "  nothing: " << Narrow(w[3]) << " is not on the ribbon, or hidden or disabled\n";
+        out_ << opened.str();
+    } else if (EqualsNoCase(what, L"asked")) {
+        ExpectCount(w, 2, L"ribbon asked");
+        if (ribbon.AskedTypes().empty()) out_ << "  (no ribbon type asked)\n";
+        for (const auto& type : ribbon.AskedTypes()) out_ << "  " << Narrow(type) << "\n";
+    } else {
+        Fail(usage);
+    }
+}
+
+// context-menu <explorer> | context-menu close
+void ScenarioRunner::ContextMenu(const std::vector<std::wstring>& w) {
+    ExpectCount(w, 2, L"context-menu <explorer> | context-menu close");
+    if (EqualsNoCase(w[1], L"close")) {
+        host_->CloseItemContextMenu();
+        return;
+    }
+    auto* explorer = ExplorerNamed(w[1]);
+    if (explorer->Vanished()) Fail(L"\"" + w[1] + L"\" is closed");
+    auto* bar = host_->ShowItemContextMenu(explorer);
+    if (!bar) {
+        out_ << "  (this Outlook has no item context menu for add-ins)\n";
+        return;
+    }
+    std::wstring text = MaskClientTags(sim::ListAddinControls(bar));
+    if (text.empty()) text = L"(no entries of the add-in)\n";
+    PrintIndented(text);
 }
 
 void ScenarioRunner::InProcessWithFolders(const std::vector<std::wstring>& w, const std::vector<ObjectPtr>& folders) {
@@ -730,6 +977,14 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         held = actual == w[3];
         rest = w[2];
         if (!held) actual = L"\n" + actual;
+    } else if (EqualsNoCase(what, L"ribbon-problems")) {
+        count(ribbonProblems_);
+    } else if (EqualsNoCase(what, L"bars") || EqualsNoCase(what, L"ribbon")) {
+        if (w.size() != 4) Fail(L"usage: expect bars <window> <<  |  expect ribbon <window> <<   (the listing, then a line \".\")");
+        actual = EqualsNoCase(what, L"bars") ? BarsListing(w[2]) : RibbonListing(w[2], {});
+        held = actual == w[3];
+        rest = w[2];
+        if (!held) actual = L"\n" + actual;
     } else if (EqualsNoCase(what, L"dialog") || EqualsNoCase(what, L"items")) {
         if (w.size() != 4) Fail(L"usage: expect dialog <dialog> <<  |  expect items <folder> <<   (the listing, then a line \".\")");
         if (EqualsNoCase(what, L"items")) {
@@ -742,7 +997,8 @@ void ScenarioRunner::Expect(const std::vector<std::wstring>& w) {
         if (!held) actual = L"\n" + actual;
     } else {
         Fail(L"unknown expectation \"" + what +
-             L"\" (state, log, no-log, errors, escaped, references, tracked, registry, recent)");
+             L"\" (state, log, no-log, errors, escaped, ribbon-problems, references, tracked, registry, recent, dialog, items, "
+             L"bars, ribbon)");
     }
     ++expectations_;
     if (!held) {

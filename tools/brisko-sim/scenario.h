@@ -53,6 +53,16 @@ private:
     void PrintLog(bool errorsOnly);
     void PrintState();
     void Expect(const std::vector<std::wstring>& words);
+    // Command surfaces: command bars, the item context menu and the ribbon.
+    void Press(const std::vector<std::wstring>& words);
+    void RibbonCommand(const std::vector<std::wstring>& words);
+    void ContextMenu(const std::vector<std::wstring>& words);
+    std::wstring BarsListing(const std::wstring& window);
+    // The add-in's tab in the window; only: one element and what it holds.
+    std::wstring RibbonListing(const std::wstring& window, const std::wstring& only);
+    sim::SimObject* OpenWindow(const std::wstring& name);
+    int HostMajorVersion() const;
+    void PrintRibbonProblems();
     void InProcessWithFolders(const std::vector<std::wstring>& words, const std::vector<ObjectPtr>& folders);
     std::wstring StateText();
     int TrackedExplorers();
@@ -69,6 +79,7 @@ private:
     std::size_t printedLog_ = 0;
     bool liveLog_ = true;
     long escaped_ = 0;  // errors that escaped into the host in this run
+    long ribbonProblems_ = 0;  // problems the ribbon host found with the add-in in this run
     int failed_ = 0;
     int expectations_ = 0;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -85,6 +86,15 @@ public:
     // from the system (through COM the add-in reads Wine's clock and locale).
     virtual bool SetLocalNow(int /*year*/, int /*month*/, int /*day*/, int /*hour*/, int /*minute*/) { return false; }
     virtual bool SetUserLocale(const std::wstring& /*name*/) { return false; }
+
+    // The add-in as Office's ribbon host reaches it (GetCustomUI and the callbacks by name):
+    // natively the Connect object, through COM an endpoint over IRibbonExtensibility and IDispatch;
+    // nothing while the add-in is not loaded or has no ribbon entry.
+    virtual ObjectPtr RibbonAddin() { return nullptr; }
+    // Runs a user's action on a command surface (a button pressed, a ribbon control clicked) as the
+    // host's message loop runs it, then names the quick dialogs it opened (D1, D2, ... continuing
+    // the numbering of "show", "  D<n> opens" for each), so they are driven like those of "show".
+    virtual void SurfaceAction(const std::function<void()>& action, std::ostream& /*out*/) { action(); }
 };
 
 }  // namespace brisko::tools

@@ -523,7 +523,35 @@ const FormDesign& DesignOf(bool task) {
     return task ? forms::QuickTaskDesign() : forms::QuickAppointmentDesign();
 }
 
+// Which of the two dialogs a window shows: the first control whose kind differs between the
+// designs tells (a hosted control of the controls library where the other has a plain window).
+bool IsTaskDialog(HWND dialog) {
+    const auto& task = forms::QuickTaskDesign().controls;
+    const auto& appointment = forms::QuickAppointmentDesign().controls;
+    for (std::size_t i = 0; i < task.size() && i < appointment.size(); ++i) {
+        if (IsActiveX(task[i].kind) == IsActiveX(appointment[i].kind)) continue;
+        HWND child = GetDlgItem(dialog, win::WinFormWindows::kFirstControlId + static_cast<int>(i));
+        return child && (ClassOf(child) == L"AtlAxWin") == IsActiveX(task[i].kind);
+    }
+    return true;
+}
+
 }  // namespace
+
+void ComSession::SurfaceAction(const std::function<void()>& action, std::ostream& out) {
+    // A message box the action shows is answered while it runs.
+    const ModalAnswerer answerer;
+    const auto before = DialogWindows();
+    NoteFocus();
+    action();
+    Pump();
+    for (HWND d : DialogWindows()) {
+        if (std::find(before.begin(), before.end(), d) != before.end()) continue;
+        dialogs_.push_back({d, IsTaskDialog(d), nullptr});
+        out << "  D" << dialogs_.size() << " opens\n";
+    }
+    NoteFocus();
+}
 
 void ComSession::NoteFocus() {
     HWND focus = GetFocus();

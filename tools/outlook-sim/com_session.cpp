@@ -7,6 +7,10 @@
 
 #include "automation/text.h"
 #include "automation/win/object_dispatch.h"
+#if __has_include("tools/outlook-sim/com_ribbon.h")
+#include "tools/outlook-sim/com_ribbon.h"
+#define BRISKO_COM_RIBBON 1
+#endif
 
 namespace brisko::tools {
 
@@ -94,6 +98,15 @@ bool ParseLogLine(const std::string& line, LogEntry& entry) {
     return true;
 }
 
+// The ribbon host's endpoint for the add-in (nothing while the build has none).
+ObjectPtr MakeRibbonEndpoint([[maybe_unused]] IUnknown* addin) {
+#ifdef BRISKO_COM_RIBBON
+    return MakeComRibbonEndpoint(addin);
+#else
+    return nullptr;
+#endif
+}
+
 }  // namespace
 
 ComSession::ComSession(std::wstring observedProgId)
@@ -160,7 +173,7 @@ void ComSession::Connect(const ObjectPtr& application, std::int32_t mode) {
             state_ = unknown.As<_Connect>(IID__Connect);
             FindLogFile(progId);
         }
-        loaded.push_back({progId, extensibility, win::ExposeObject(std::make_shared<AddInObject>(progId))});
+        loaded.push_back({progId, extensibility, win::ExposeObject(std::make_shared<AddInObject>(progId)), unknown});
     }
     if (!observedFound) {
         Fail(observed_ + L" is not registered to load at start-up (outlook-sim --register <its DLL>)");
@@ -238,6 +251,13 @@ const std::vector<LogEntry>& ComSession::Log() {
     }
     partial_.erase(0, start);
     return log_;
+}
+
+ObjectPtr ComSession::RibbonAddin() {
+    for (auto& a : addins_) {
+        if (EqualsNoCase(a.progId, observed_)) return MakeRibbonEndpoint(a.unknown.Get());
+    }
+    return nullptr;
 }
 
 std::vector<std::wstring> ComSession::TakeEscapedErrors() { return std::exchange(escaped_, {}); }

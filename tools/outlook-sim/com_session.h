@@ -44,6 +44,11 @@ public:
     // window messages as a user's input produces them, read back from the windows.
     bool DialogCommand(const std::vector<std::wstring>& words, const ObjectPtr& item, std::ostream& out) override;
     bool DialogListing(const std::wstring& dialog, std::wstring& text) override;
+    // The add-in's ribbon endpoint through IRibbonExtensibility and IDispatch (com_ribbon.h).
+    ObjectPtr RibbonAddin() override;
+    // The action runs with message boxes answered and the messages it posted pumped; the quick
+    // dialogs' windows it opened are named after those of "show".
+    void SurfaceAction(const std::function<void()>& action, std::ostream& out) override;
 
     // The observed add-in's log file; empty until it is known.
     const std::wstring& LogFile() const { return logFile_; }
@@ -54,6 +59,7 @@ private:
         std::wstring progId;
         win::ComPtr<IDTExtensibility2> extensibility;
         win::ComPtr<IDispatch> addInInst;
+        win::ComPtr<IUnknown> unknown;
     };
 
     // Calls one entry point of every loaded add-in and records failures.

@@ -202,4 +202,25 @@ HRESULT FakeMenuBar::Call(const std::wstring& name, WORD flags, DISPPARAMS&, VAR
     return S_OK;
 }
 
+HRESULT FakeCommandBars::Call(const std::wstring& name, WORD flags, DISPPARAMS& params, VARIANT* result) {
+    if (name != L"Item" || !result || params.cArgs != 1) return DISP_E_MEMBERNOTFOUND;
+    (void)flags;
+    const VARIANT& arg = params.rgvarg[0];
+    const std::wstring which = arg.vt == VT_BSTR && arg.bstrVal ? arg.bstrVal : L"";
+    asked.push_back(which);
+    if (which != L"Menu Bar") return DISP_E_EXCEPTION;
+    menuBar_->AddRef();
+    result->vt = VT_DISPATCH;
+    result->pdispVal = menuBar_;
+    return S_OK;
+}
+
+HRESULT FakeExplorer::Call(const std::wstring& name, WORD flags, DISPPARAMS&, VARIANT* result) {
+    if (name != L"CommandBars" || !(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
+    bars->AddRef();
+    result->vt = VT_DISPATCH;
+    result->pdispVal = bars;
+    return S_OK;
+}
+
 }  // namespace torvik::test

@@ -129,4 +129,28 @@ protected:
     HRESULT Call(const std::wstring& name, WORD flags, DISPPARAMS& params, VARIANT* result) override;
 };
 
+// An explorer's CommandBars: Item("Menu Bar") gives the menu bar, any other name fails.
+class FakeCommandBars : public FakeDispatch {
+public:
+    explicit FakeCommandBars(FakeMenuBar* menuBar) : FakeDispatch({L"Item"}), menuBar_(menuBar) {}
+    std::vector<std::wstring> asked;  // the names Item was asked for
+
+protected:
+    HRESULT Call(const std::wstring& name, WORD flags, DISPPARAMS& params, VARIANT* result) override;
+
+private:
+    FakeMenuBar* menuBar_;  // held by the test
+};
+
+// An explorer: CommandBars.
+class FakeExplorer : public FakeDispatch {
+public:
+    explicit FakeExplorer(FakeMenuBar* menuBar) : FakeDispatch({L"CommandBars"}), bars(new FakeCommandBars(menuBar)) {}
+    ~FakeExplorer() override { bars->Release(); }
+    FakeCommandBars* bars;
+
+protected:
+    HRESULT Call(const std::wstring& name, WORD flags, DISPPARAMS& params, VARIANT* result) override;
+};
+
 }  // namespace torvik::test

@@ -150,5 +150,20 @@ TEST_F(TorvikMenu, AClickAfterTheClientsModuleIsGoneDoesNothing) {
     EXPECT_EQ(Button(0)->point.sink, nullptr);
 }
 
+TEST_F(TorvikMenu, AnExplorerStandsForItsMenuBar) {
+    ASSERT_EQ(InitSelf(), kOk);
+    auto* explorer = new FakeExplorer(bar_);
+    ASSERT_EQ(dll_->AddAboutMenu(Self(), explorer->handle()), kOk);
+    EXPECT_EQ(explorer->bars->asked, (std::vector<std::wstring>{L"Menu Bar"}));
+    ASSERT_EQ(bar_->controls->buttons.size(), 1u);
+    EXPECT_EQ(Button(0)->caption, L"&About Torvik Test Client...");
+    // Neither the explorer nor its bars are kept.
+    EXPECT_EQ(explorer->refs(), 1);
+    EXPECT_EQ(explorer->bars->refs(), 1);
+    dll_->Unload();
+    EXPECT_EQ(Button(0)->deletes, 1);
+    explorer->Release();
+}
+
 }  // namespace
 }  // namespace torvik::test
