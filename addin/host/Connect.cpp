@@ -270,6 +270,9 @@ void Connect::Ribbon_sbtnFolder_Invalidate(const std::wstring& kind) {
             CallOf(m_oRibbon, L"InvalidateControl", {L"btnDefFolder_" + std::to_wstring(n) + kind});
         }
         CallOf(m_oRibbon, L"InvalidateControl", {L"mnuFolder" + kind});
+        // The set-default submenu is enabled by the list's count: without this it would keep the
+        // state it was first shown with.
+        CallOf(m_oRibbon, L"InvalidateControl", {L"mnuDefFolder" + kind});
         CallOf(m_oRibbon, L"InvalidateControl", {L"btnFolder" + kind});
         CallOf(m_oRibbon, L"InvalidateControl", {L"sbtnFolder" + kind});
     });

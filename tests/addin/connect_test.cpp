@@ -207,8 +207,8 @@ TEST_F(Refresh, Outlook2010InvalidatesExactlyTheExplorerControls) {
     connect->Ribbon_OnLoad(ribbon);
     host.Select(e, {mailbox.inboxMails.at(1)});
     const Strings expected{L"btnQuickTaskE",  L"btnQuickAppointmentE", L"btnFolder_1E", L"btnDefFolder_1E",
-                           L"btnFolder_2E",   L"btnDefFolder_2E",      L"mnuFolderE",   L"btnFolderE",
-                           L"sbtnFolderE"};
+                           L"btnFolder_2E",   L"btnDefFolder_2E",      L"mnuFolderE",   L"mnuDefFolderE",
+                           L"btnFolderE",     L"sbtnFolderE"};
     EXPECT_EQ(ribbon->invalidated, expected);
     ribbon->invalidated.clear();
     host.SwitchFolder(e, mailbox.projects);
@@ -228,7 +228,7 @@ TEST_F(Refresh, RecentFoldersOnOutlook2007) {
     EXPECT_EQ(journal.entries, Strings{L"menu.UpdateButtons 1"});
     EXPECT_EQ(ribbon->invalidated,
               (Strings{L"btnFolder_1I", L"btnDefFolder_1I", L"btnFolder_2I", L"btnDefFolder_2I", L"mnuFolderI",
-                       L"btnFolderI", L"sbtnFolderI"}));
+                       L"mnuDefFolderI", L"btnFolderI", L"sbtnFolderI"}));
     EXPECT_EQ(connect->FoldersLMT(), 46000.5);
 
     // The list did not change: command bars are refreshed, the ribbon is left alone.

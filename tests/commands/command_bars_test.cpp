@@ -347,5 +347,26 @@ TEST_F(SessionTest, EveryExplorerGetsItsOwnControls) {
     ExpectClean();
 }
 
+TEST_F(SessionTest, TheRibbonsDefaultFolderMenuFollowsTheListFromEmpty) {
+    Start(14);
+    auto state = [&](const wchar_t* id) {
+        for (const auto& c : host.Ribbon().Show(explorer)) {
+            if (c.id == id) return c;
+        }
+        ADD_FAILURE() << "no " << ToUtf8(id);
+        return sim::RibbonControlState{};
+    };
+    ASSERT_EQ(recent->Count(), 0);
+    EXPECT_FALSE(state(L"mnuDefFolderE").enabled);
+    // The first move through the picker fills the list; the submenu shown next can set it.
+    host.Select(explorer, {mb.inboxMails.at(0)});
+    host.QueuePickFolderAnswer(mb.projects);
+    ASSERT_TRUE(host.Ribbon().Click(explorer, L"btnFolderPickE"));
+    ASSERT_EQ(recent->Count(), 1);
+    EXPECT_TRUE(state(L"mnuDefFolderE").enabled);
+    EXPECT_TRUE(state(L"btnDefFolder_1E").visible);
+    ExpectClean();
+}
+
 }  // namespace
 }  // namespace brisko::testing
