@@ -33,6 +33,8 @@ public:
 
     // After this the sink ignores events (the host keeps it as long as the button lives).
     void Detach() noexcept { onClick_ = nullptr; }
+    // Whether the caller's reference is the only one left (the host let the sink go).
+    bool HeldOnlyByCaller() const noexcept { return InterlockedCompareExchange(&refs_, 0, 0) == 1; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
@@ -46,7 +48,7 @@ public:
 private:
     ~ClickSink() = default;
 
-    LONG refs_ = 1;
+    mutable LONG refs_ = 1;
     std::function<void()> onClick_;
 };
 

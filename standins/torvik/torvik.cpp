@@ -184,6 +184,8 @@ public:
         const std::int32_t result = AddAboutEntry(menuBar, caption, tag, [handle] { ShowAboutOf(handle); }, sink);
         if (sink) {
             std::lock_guard lock(sinksMutex_);
+            // Sinks the host let go (their buttons are gone) are not kept.
+            std::erase_if(sinks_, [](const ComPtr<ClickSink>& s) { return s->HeldOnlyByCaller(); });
             sinks_.push_back(std::move(sink));
         }
         return result;
