@@ -24,8 +24,8 @@
 // resolves the client anew and shows its About box while the client module is loaded and
 // initialised; an entry whose client went (module unloaded or replaced) ignores clicks, and a new
 // InitEx of the same module keeps its entries. When the library is unloaded (FreeLibrary, only
-// possible while no sink is out) it closes the About boxes and the log files; at process exit it
-// touches nothing.
+// possible while no sink is out) it closes the About boxes; at process exit it touches nothing. A
+// log file is open only while a record is written.
 #include <windows.h>
 #include <oaidl.h>
 
