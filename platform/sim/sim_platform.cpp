@@ -75,8 +75,77 @@ std::int32_t SimTorvik::LogMsg(std::uint32_t client, const std::string& message,
 }
 
 std::int32_t SimTorvik::AddAboutMenu(std::uint32_t client, std::uint32_t commandBar) {
-    lastAboutMenuBar_ = handles_.ResolveObject(commandBar);
-    return Enter("AddAboutMenu", client);
+    const ObjectPtr target = handles_.ResolveObject(commandBar);
+    lastAboutMenuBar_ = target;
+    const std::int32_t result = Enter("AddAboutMenu", client);
+    if (result != 0 || !target) return result;
+    return AddAboutEntry(client, target);
+}
+
+std::wstring SimTorvik::AboutCaption() const {
+    const std::wstring lang = CallLangId();
+    const bool german = lang.size() >= 2 && (lang[0] == L'D' || lang[0] == L'd') && (lang[1] == L'E' || lang[1] == L'e');
+    return (german ? std::wstring(L"&Info \u00FCber ") : std::wstring(L"&About ")) + product_ + L"...";
+}
+
+std::wstring SimTorvik::AboutTag(std::uint32_t client) {
+    static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+    std::wstring tag = L"Torvik.About.";
+    for (int shift = 28; shift >= 0; shift -= 4) tag += kHex[(client >> shift) & 0xF];
+    return tag;
+}
+
+std::size_t SimTorvik::AboutEntryCount() const {
+    return static_cast<std::size_t>(std::count_if(aboutEntries_.begin(), aboutEntries_.end(),
+                                                  [](const EventConnection& c) { return c.Connected(); }));
+}
+
+std::int32_t SimTorvik::AddAboutEntry(std::uint32_t client, const ObjectPtr& target) {
+    const std::wstring caption = AboutCaption();
+    const std::wstring tag = AboutTag(client);
+    ObjectPtr button;
+    try {
+        // A window (an explorer) stands for its menu bar; anything else is the bar itself.
+        ObjectPtr bar;
+        bool window = false;
+        try {
+            const Value bars = target->Get(L"CommandBars");
+            window = true;
+            if (bars.IsObject() && bars.AsObject()) bar = bars.AsObject()->Get(L"Item", {Value(L"Menu Bar")}).AsObject();
+        } catch (...) {
+            if (window) throw;
+            bar = target;
+        }
+        if (!bar) return kHostCallFailed;
+        const Value found = bar->Call(L"FindControl", {Missing, Missing, Value(tag)});
+        if (found.IsObject() && found.AsObject()) return 0;
+        const Value controls = bar->Get(L"Controls");
+        if (!controls.IsObject() || !controls.AsObject()) return kHostCallFailed;
+        bar.reset();
+        const Value added = controls.AsObject()->Call(L"Add", {Value(1), Missing, Missing, Missing, Value(true)});
+        if (!added.IsObject() || !added.AsObject()) return kHostCallFailed;
+        button = added.AsObject();
+    } catch (...) {
+        return kHostCallFailed;
+    }
+    // From here on a failure deletes the new button again.
+    try {
+        button->Put(L"Caption", Value(caption));
+        try {
+            button->Put(L"Tag", Value(tag));
+        } catch (...) {
+        }
+        aboutEntries_.push_back(button->ConnectEvents([this, client](std::wstring_view event, Args&) {
+            if (EqualsNoCase(event, L"Click")) calls_.push_back({"ShowAbout", client});
+        }));
+        return 0;
+    } catch (...) {
+        try {
+            button->Call(L"Delete");
+        } catch (...) {
+        }
+        return kHostCallFailed;
+    }
 }
 
 std::int32_t SimTorvik::ShowAbout(std::uint32_t client) { return Enter("ShowAbout", client); }

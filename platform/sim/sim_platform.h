@@ -80,8 +80,24 @@ public:
     const std::string& lastHelpTopic() const { return lastHelpTopic_; }
     ObjectPtr lastAboutMenuBar() const { return lastAboutMenuBar_.lock(); }
 
+    // AddAboutMenu makes the host calls Torvik.dll makes, late bound on the object: an explorer
+    // stands for its CommandBars.Item("Menu Bar"); FindControl(, , tag) first (one entry per bar
+    // and client), else Controls.Add(1, , , , True), Caption, Tag and its Click (a click records
+    // "ShowAbout"); a failure after Add deletes the button. No host reference is kept. A failing
+    // host call answers kHostCallFailed, as the library does; a scripted result other than 0 (or
+    // a raise) adds nothing.
+    static constexpr std::int32_t kHostCallFailed = 8;
+    // The client module's product name, as its version resource gives it to the library.
+    void SetProductName(std::wstring product) { product_ = std::move(product); }
+    // The texts the library puts on the entry: "&About <product>..." and "Torvik.About.<client>".
+    std::wstring AboutCaption() const;
+    static std::wstring AboutTag(std::uint32_t client);
+    // About entries the library subscribed to (until it goes).
+    std::size_t AboutEntryCount() const;
+
 private:
     std::int32_t Enter(const std::string& name, std::uint32_t client);
+    std::int32_t AddAboutEntry(std::uint32_t client, const ObjectPtr& target);
 
     CodePage& codePage_;
     Handles& handles_;
@@ -94,6 +110,9 @@ private:
     std::optional<std::array<std::int32_t, 4>> initWindow_;
     std::string lastHelpTopic_;
     std::weak_ptr<Object> lastAboutMenuBar_;
+    std::wstring product_ = L"Brisko";
+    // Subscriptions to the entries' Click; they hold no reference to the buttons.
+    std::vector<EventConnection> aboutEntries_;
 };
 
 class SimHandles : public Handles {

@@ -6,63 +6,50 @@
 
 namespace torvik {
 
-// The Click handler: answers IDispatch and the button's event interface.
-class ClickSink final : public IDispatch {
-public:
-    explicit ClickSink(std::function<void()> onClick) : onClick_(std::move(onClick)) {}
-
-    // After this the sink ignores events (the host may hold it a little longer).
-    void Detach() noexcept { onClick_ = nullptr; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            IsEqualIID(iid, kCommandBarButtonEvents)) {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
+HRESULT ClickSink::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kCommandBarButtonEvents)) {
+        *out = static_cast<IDispatch*>(this);
+        AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override {
-        for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        if (id != kDispIdClick) return S_OK;
-        const ComPtr<ClickSink> self = ComPtr<ClickSink>::Retain(this);  // the handler may release the last reference
-        try {
-            if (onClick_) {
-                auto handler = onClick_;  // the handler may detach this sink
-                handler();
-            }
-        } catch (...) {
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG ClickSink::Release() {
+    const LONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+}
+
+HRESULT ClickSink::GetTypeInfoCount(UINT* count) {
+    if (count) *count = 0;
+    return S_OK;
+}
+
+HRESULT ClickSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT ClickSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
+    for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT ClickSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
+    if (id != kDispIdClick) return S_OK;
+    const ComPtr<ClickSink> self = ComPtr<ClickSink>::Retain(this);  // the handler may release the last reference
+    try {
+        if (onClick_) {
+            auto handler = onClick_;  // the handler may detach this sink
+            handler();
         }
-        return S_OK;
+    } catch (...) {
     }
-
-private:
-    ~ClickSink() = default;
-
-    LONG refs_ = 1;
-    std::function<void()> onClick_;
-};
+    return S_OK;
+}
 
 namespace {
 
@@ -136,69 +123,105 @@ ComPtr<IDispatch> MenuBarOf(IDispatch* target) {
     return ObjectOf(barValue);
 }
 
-std::unique_ptr<AboutMenuEntry> AboutMenuEntry::Add(IDispatch* menuBar, const std::wstring& caption,
-                                                    const std::wstring& tag, std::function<void()> onClick,
-                                                    std::int32_t& result) {
-    result = kHostCallFailed;
-    if (!menuBar) {
-        result = kBadArgument;
-        return nullptr;
-    }
-    // A window (an explorer) stands for its menu bar.
-    const ComPtr<IDispatch> bar = MenuBarOf(menuBar);
-    if (!bar) return nullptr;
-    Variant controlsValue;
-    if (FAILED(GetProperty(bar.get(), L"Controls", controlsValue.get()))) return nullptr;
-    const ComPtr<IDispatch> controls = ObjectOf(controlsValue);
-    if (!controls) return nullptr;
-
-    // Add(Type, Id, Parameter, Before, Temporary), last argument first.
-    VARIANT args[5];
-    Variant::SetBool(args[0], true);
-    Variant::SetMissing(args[1]);
-    Variant::SetMissing(args[2]);
-    Variant::SetMissing(args[3]);
-    Variant::SetI4(args[4], 1);
-    Variant buttonValue;
-    if (FAILED(CallMethod(controls.get(), L"Add", args, 5, buttonValue.get()))) return nullptr;
-
-    std::unique_ptr<AboutMenuEntry> entry(new AboutMenuEntry());
-    entry->button_ = ObjectOf(buttonValue);
-    buttonValue.put();
-    if (!entry->button_) return nullptr;
-
-    // From here on a failure deletes the new button again (the destructor).
-    const Bstr captionText(caption);
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_BSTR;
-    value.bstrVal = captionText.get();
-    if (FAILED(PutProperty(entry->button_.get(), L"Caption", value))) return nullptr;
-    // Office raises Click for every button with the same tag: one tag per client.
-    const Bstr tagText(tag);
-    value.bstrVal = tagText.get();
-    PutProperty(entry->button_.get(), L"Tag", value);
-
-    const auto container = entry->button_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-    if (!container) return nullptr;
-    if (FAILED(container->FindConnectionPoint(kCommandBarButtonEvents, entry->point_.put())) || !entry->point_)
-        return nullptr;
-    entry->sink_ = ComPtr<ClickSink>::Attach(new ClickSink(std::move(onClick)));
-    if (FAILED(entry->point_->Advise(entry->sink_.get(), &entry->cookie_))) {
-        entry->cookie_ = 0;
-        return nullptr;
-    }
-    result = kOk;
-    return entry;
+bool PinLibrary() noexcept {
+    static LONG pinned = 0;
+    if (InterlockedCompareExchange(&pinned, 0, 0) != 0) return true;
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&PinLibrary), &self))
+        return false;
+    InterlockedExchange(&pinned, 1);
+    return true;
 }
 
-AboutMenuEntry::~AboutMenuEntry() {
-    if (sink_) sink_->Detach();
-    if (point_ && cookie_ != 0) point_->Unadvise(cookie_);
-    point_.reset();
-    if (button_) DeleteControl(button_.get());
-    button_.reset();
-    sink_.reset();
+std::int32_t AddAboutEntry(IDispatch* target, const std::wstring& caption, const std::wstring& tag,
+                           std::function<void()> onClick, ComPtr<ClickSink>& sink) {
+    sink.reset();
+    if (!target) return kBadArgument;
+    // A window (an explorer) stands for its menu bar.
+    ComPtr<IDispatch> bar = MenuBarOf(target);
+    if (!bar) return kHostCallFailed;
+
+    // FindControl(Type, Id, Tag), last argument first: one entry per bar and tag.
+    const Bstr tagText(tag);
+    {
+        VARIANT args[3];
+        VariantInit(&args[0]);
+        args[0].vt = VT_BSTR;
+        args[0].bstrVal = tagText.get();
+        Variant::SetMissing(args[1]);
+        Variant::SetMissing(args[2]);
+        Variant found;
+        if (FAILED(CallMethod(bar.get(), L"FindControl", args, 3, found.get()))) return kHostCallFailed;
+        if (ObjectOf(found)) return kOk;
+    }
+
+    ComPtr<IDispatch> button;
+    {
+        Variant controlsValue;
+        if (FAILED(GetProperty(bar.get(), L"Controls", controlsValue.get()))) return kHostCallFailed;
+        const ComPtr<IDispatch> controls = ObjectOf(controlsValue);
+        if (!controls) return kHostCallFailed;
+        // Add(Type, Id, Parameter, Before, Temporary), last argument first.
+        VARIANT args[5];
+        Variant::SetBool(args[0], true);
+        Variant::SetMissing(args[1]);
+        Variant::SetMissing(args[2]);
+        Variant::SetMissing(args[3]);
+        Variant::SetI4(args[4], 1);
+        Variant buttonValue;
+        if (FAILED(CallMethod(controls.get(), L"Add", args, 5, buttonValue.get()))) return kHostCallFailed;
+        button = ObjectOf(buttonValue);
+    }
+    bar.reset();
+    if (!button) return kHostCallFailed;
+
+    // From here on a failure deletes the new button again.
+    std::int32_t result = kHostCallFailed;
+    ComPtr<ClickSink> made;
+    const auto finish = [&] {
+        const Bstr captionText(caption);
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_BSTR;
+        value.bstrVal = captionText.get();
+        if (FAILED(PutProperty(button.get(), L"Caption", value))) return;
+        // Office raises Click for every button with the same tag: one tag per client.
+        value.bstrVal = tagText.get();
+        PutProperty(button.get(), L"Tag", value);
+
+        ComPtr<IConnectionPoint> point;
+        {
+            const auto container = button.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+            if (!container) return;
+            if (FAILED(container->FindConnectionPoint(kCommandBarButtonEvents, point.put())) || !point) return;
+        }
+        // The host may call the sink after the client let this library go.
+        if (!PinLibrary()) {
+            result = kInternal;
+            return;
+        }
+        made = ComPtr<ClickSink>::Attach(new ClickSink(std::move(onClick)));
+        DWORD cookie = 0;
+        if (FAILED(point->Advise(made.get(), &cookie))) {
+            made->Detach();
+            made.reset();
+            return;
+        }
+        result = kOk;
+    };
+    try {
+        finish();
+    } catch (...) {
+        result = kInternal;
+    }
+    if (result != kOk) {
+        if (made) made->Detach();
+        made.reset();
+        DeleteControl(button.get());
+    }
+    sink = std::move(made);
+    return result;
 }
 
 }  // namespace torvik

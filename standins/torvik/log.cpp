@@ -116,20 +116,24 @@ std::string FormatLine(const SYSTEMTIME& t, std::int32_t level, std::int32_t det
 
 bool LogFile::Append(const std::string& line, bool flush) {
     std::lock_guard lock(mutex_);
-    if (!file_) {
+    const auto open = [&] {
+        return UniqueHandle(CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    UniqueHandle file = open();
+    if (!file) {
         const auto slash = path_.find_last_of(L'\\');
         if (slash == std::wstring::npos) return false;
         const std::wstring folder = path_.substr(0, slash);
         const int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
         if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) return false;
-        file_ = UniqueHandle(CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file_) return false;
+        file = open();
+        if (!file) return false;
     }
     DWORD written = 0;
     const auto size = static_cast<DWORD>(line.size());
-    if (!WriteFile(file_.get(), line.data(), size, &written, nullptr) || written != size) return false;
-    if (flush) FlushFileBuffers(file_.get());
+    if (!WriteFile(file.get(), line.data(), size, &written, nullptr) || written != size) return false;
+    if (flush) FlushFileBuffers(file.get());
     return true;
 }
 

@@ -71,12 +71,13 @@ class LogFile {
 public:
     explicit LogFile(std::wstring path) : path_(std::move(path)) {}
     const std::wstring& path() const { return path_; }
-    // Creates the folders and the file at the first call; retried at the next on failure.
+    // Opens the file for the record and closes it again (the library may stay loaded until the
+    // process ends, and the log must not stay open that long); creates the folders when they are
+    // missing. A failure is retried at the next record.
     bool Append(const std::string& line, bool flush);
 
 private:
     std::wstring path_;
-    UniqueHandle file_;
     std::mutex mutex_;
 };
 

@@ -7,7 +7,8 @@
 //   TorvikInitComplete(client)             marks the session complete, writes an INFO record
 //   TorvikLogMsg(client, message, errNo, procedure, level, detail)
 //                                          one log record (see log.h), no InitEx needed
-//   TorvikAddAboutMenu(client, menuBar)    the About entry on a command bar (see about_menu.h)
+//   TorvikAddAboutMenu(client, menuBar)    the About entry on a command bar or an explorer's menu
+//                                          bar, one per bar and client (see about_menu.h)
 //   TorvikShowAbout(client)                the About box (see about_box.h)
 //   TorvikShowContextHelp(client, topic)   a help topic (see help.h), no InitEx needed
 //   TorvikGetLogFileW(client, buffer, capacity)
@@ -16,9 +17,15 @@
 //                                          0 for an invalid client
 //
 // The Application pointer in the record is not used: it is valid only during TorvikInitEx.
-// Callbacks are called only while the client module is still loaded. When the library is
-// unloaded (FreeLibrary) it closes the About boxes, disconnects and deletes the About entries and
-// closes the log files; at process exit it touches nothing.
+// Callbacks are called only while the client module is still loaded. The library keeps no
+// reference to the host's objects: an About entry is a temporary button that the host owns, with
+// the entry's click sink advised on it. The host may call such a sink at any time, so once one is
+// out the library pins itself in memory (it stays loaded until the process ends). A click
+// resolves the client anew and shows its About box while the client module is loaded and
+// initialised; an entry whose client went (module unloaded or replaced) ignores clicks, and a new
+// InitEx of the same module keeps its entries. When the library is unloaded (FreeLibrary, only
+// possible while no sink is out) it closes the About boxes; at process exit it touches nothing. A
+// log file is open only while a record is written.
 #include <windows.h>
 #include <oaidl.h>
 
@@ -86,13 +93,26 @@ public:
         return true;
     }
 
+    // A new InitEx of the same module: its About entries stay and serve the new session (a
+    // click resolves the client anew).
     void EndSession() noexcept {
-        menu_.reset();
         about_.reset();
         initialised_ = complete_ = false;
         email_ = lang_ = nullptr;
         versionTexts_ = nullptr;
         rect_.reset();
+    }
+
+    // The client is gone (its module unloaded or replaced) or the library is: its About entries
+    // ignore clicks from now on. The host keeps their sinks as long as the buttons live.
+    void Forget() noexcept {
+        EndSession();
+        std::vector<ComPtr<ClickSink>> sinks;
+        {
+            std::lock_guard lock(sinksMutex_);
+            sinks.swap(sinks_);
+        }
+        for (auto& s : sinks) s->Detach();
     }
 
     std::int32_t Begin(const std::uint8_t* record) {
@@ -160,11 +180,15 @@ public:
         wchar_t tag[40];
         wsprintfW(tag, L"Torvik.About.%08X", handle_);
         const std::uint32_t handle = handle_;
-        std::int32_t result = kHostCallFailed;
-        auto entry = AboutMenuEntry::Add(menuBar, caption, tag, [handle] { ShowAboutOf(handle); }, result);
-        if (!entry) return result;
-        menu_ = std::move(entry);  // an earlier entry of this client goes
-        return kOk;
+        ComPtr<ClickSink> sink;
+        const std::int32_t result = AddAboutEntry(menuBar, caption, tag, [handle] { ShowAboutOf(handle); }, sink);
+        if (sink) {
+            std::lock_guard lock(sinksMutex_);
+            // Sinks the host let go (their buttons are gone) are not kept.
+            std::erase_if(sinks_, [](const ComPtr<ClickSink>& s) { return s->HeldOnlyByCaller(); });
+            sinks_.push_back(std::move(sink));
+        }
+        return result;
     }
 
     std::int32_t ShowAbout() {
@@ -245,7 +269,8 @@ private:
     VersionTextsFn versionTexts_ = nullptr;
     std::optional<WindowRect> rect_;
     std::unique_ptr<AboutBox> about_;
-    std::unique_ptr<AboutMenuEntry> menu_;
+    std::mutex sinksMutex_;
+    std::vector<ComPtr<ClickSink>> sinks_;  // of the About entries; no host reference
 };
 
 class Library {
@@ -256,7 +281,7 @@ public:
             std::lock_guard lock(mutex_);
             clients.swap(clients_);
         }
-        for (auto& [handle, client] : clients) client->EndSession();
+        for (auto& [handle, client] : clients) client->Forget();
     }
 
     // The client of a handle, made at its first call; a handle that is not a loaded module's
@@ -279,7 +304,7 @@ public:
                 clients_.erase(it);
             }
         }
-        if (gone) gone->EndSession();
+        if (gone) gone->Forget();
         if (path.empty()) return nullptr;
         client = std::make_shared<Client>(handle);
         if (!client->Refresh(logs_)) return nullptr;

@@ -186,7 +186,7 @@ HRESULT FakeControls::Call(const std::wstring& name, WORD flags, DISPPARAMS& par
 }
 
 FakeMenuBar::FakeMenuBar(bool withControls)
-    : FakeDispatch(withControls ? std::vector<std::wstring>{L"Controls"} : std::vector<std::wstring>{}) {
+    : FakeDispatch(withControls ? std::vector<std::wstring>{L"Controls", L"FindControl"} : std::vector<std::wstring>{}) {
     if (withControls) controls = new FakeControls();
 }
 
@@ -194,7 +194,26 @@ FakeMenuBar::~FakeMenuBar() {
     if (controls) controls->Release();
 }
 
-HRESULT FakeMenuBar::Call(const std::wstring& name, WORD flags, DISPPARAMS&, VARIANT* result) {
+HRESULT FakeMenuBar::Call(const std::wstring& name, WORD flags, DISPPARAMS& params, VARIANT* result) {
+    if (name == L"FindControl" && controls && (flags & DISPATCH_METHOD) && result) {
+        if (params.cNamedArgs != 0 || params.cArgs == 0 || params.cArgs > 5) return DISP_E_BADPARAMCOUNT;
+        findTypes.clear();
+        for (UINT i = params.cArgs; i-- > 0;) findTypes.push_back(params.rgvarg[i].vt);
+        if (failFind) return E_FAIL;
+        const VARIANT* tag = params.cArgs >= 3 ? &params.rgvarg[params.cArgs - 3] : nullptr;
+        const std::wstring wanted = tag && tag->vt == VT_BSTR && tag->bstrVal ? tag->bstrVal : L"";
+        findTags.push_back(wanted);
+        result->vt = VT_DISPATCH;
+        result->pdispVal = nullptr;
+        for (auto* b : controls->buttons) {
+            if (b->deletes == 0 && !wanted.empty() && b->tag == wanted) {
+                b->AddRef();
+                result->pdispVal = static_cast<IDispatch*>(static_cast<FakeDispatch*>(b));
+                break;
+            }
+        }
+        return S_OK;
+    }
     if (name != L"Controls" || !controls || !(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
     controls->AddRef();
     result->vt = VT_DISPATCH;

@@ -1,6 +1,6 @@
-// A minimal command bar object model for TorvikAddAboutMenu: a menu bar with Controls, Add
-// creating buttons with Caption, Tag and Delete, and the button's connection point for
-// CommandBarButtonEvents. Every object counts its references; the test holds one of each.
+// A minimal command bar object model for TorvikAddAboutMenu: a menu bar with FindControl and
+// Controls, Add creating buttons with Caption, Tag and Delete, and the button's connection point
+// for CommandBarButtonEvents. Every object counts its references; the test holds one of each.
 #pragma once
 
 #include <windows.h>
@@ -118,12 +118,16 @@ protected:
 
 class FakeMenuBar : public FakeDispatch {
 public:
-    // Without controls the bar answers DISP_E_UNKNOWNNAME for "Controls", as an object that is
-    // no command bar does.
+    // Without controls the bar answers DISP_E_UNKNOWNNAME for "Controls" and "FindControl", as an
+    // object that is no command bar does.
     explicit FakeMenuBar(bool withControls);
     ~FakeMenuBar() override;
 
     FakeControls* controls = nullptr;
+    // FindControl(Type, Id, Tag): the first button not deleted with the tag, or Nothing.
+    std::vector<VARTYPE> findTypes;  // what the last call received, first argument first
+    std::vector<std::wstring> findTags;
+    bool failFind = false;
 
 protected:
     HRESULT Call(const std::wstring& name, WORD flags, DISPPARAMS& params, VARIANT* result) override;

@@ -169,6 +169,17 @@ TEST_F(TorvikLog, AnUnwritableFolderGivesAResultCode) {
     EXPECT_EQ(dll_->LogMsg(Self(), "m", 0, "P", 3, 1), kOk);  // tried again
 }
 
+TEST_F(TorvikLog, TheLogIsNotHeldOpenBetweenRecords) {
+    ASSERT_EQ(dll_->LogMsg(Self(), "first", 0, "P", 3, 1), kOk);
+    // The folders go while the library is loaded; the next record makes them again.
+    const std::wstring company = logs_->path() + L"\\" + kCompany;
+    RemoveTree(company);
+    EXPECT_FALSE(FileExists(SelfLog()));
+    EXPECT_EQ(GetFileAttributesW(company.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(dll_->LogMsg(Self(), "second", 0, "P", 3, 1), kOk);
+    EXPECT_EQ(Messages(SelfLog()), (Strings{"second"}));
+}
+
 TEST_F(TorvikLog, WithoutOverrideTheLogIsInTheUsersLocalApplicationData) {
     logDir_.emplace(L"TORVIK_LOG_DIR", nullptr);
     dll_.reset();

@@ -1,5 +1,5 @@
-// TorvikAddAboutMenu against a small command bar model: the button, its Click, failures, and
-// every reference given back.
+// TorvikAddAboutMenu against a small command bar model: one entry per bar and client, its Click,
+// failures, no reference to the host's objects kept, and the library pinned once a sink is out.
 #include "fake_command_bar.h"
 #include "resource.h"
 #include "torvik_fixture.h"
@@ -13,31 +13,59 @@ HWND FindAboutBox() {
     return boxes.empty() ? nullptr : boxes[0];
 }
 
+// Shows the About box through a click on the button and closes it again; false when none opened.
+bool ClickShowsAboutBox(FakeButton* button) {
+    EXPECT_EQ(FindAboutBox(), nullptr);
+    EXPECT_EQ(button->point.Click(), S_OK);
+    HWND box = FindAboutBox();
+    if (!box) return false;
+    SendMessageW(box, WM_COMMAND, IDOK, 0);
+    PumpMessages();
+    return true;
+}
+
+std::wstring TagOfSelf(std::uint32_t client) {
+    wchar_t tag[40];
+    wsprintfW(tag, L"Torvik.About.%08X", client);
+    return tag;
+}
+
 class TorvikMenu : public TorvikTest {
 protected:
     void SetUp() override {
         TorvikTest::SetUp();
+        // A copy of the library for each test: once it handed out a click sink it stays loaded.
+        static int copies = 0;
+        const std::wstring name = L"Torvik.menu-" + std::to_wstring(++copies) + L".dll";
+        copy_ = ProgramFolder() + L"\\" + name;
+        dll_.reset();
+        ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\Torvik.dll").c_str(), copy_.c_str(), FALSE));
+        dll_.emplace(name);
+        ASSERT_TRUE(dll_->Loaded());
         bar_ = new FakeMenuBar(true);
     }
     void TearDown() override {
         TorvikTest::TearDown();
-        // The library is gone: nothing of the host may still be referenced by it.
+        // Nothing of the host is referenced by the library, whether it stayed loaded or not.
         EXPECT_EQ(bar_->refs(), 1);
         EXPECT_EQ(bar_->controls->refs(), 1);
-        for (auto* b : bar_->controls->buttons) {
-            EXPECT_EQ(b->refs(), 1);
-            EXPECT_EQ(b->point.sink, nullptr);
-        }
-        bar_->Release();
+        for (auto* b : bar_->controls->buttons) EXPECT_EQ(b->refs(), 1);
+        bar_->Release();  // the buttons let go of the sinks they hold
+        if (!StillLoaded()) DeleteFileW(copy_.c_str());
     }
     FakeButton* Button(std::size_t i) { return bar_->controls->buttons.at(i); }
+    bool StillLoaded() const { return GetModuleHandleW(copy_.c_str()) != nullptr; }
 
     FakeMenuBar* bar_ = nullptr;
+    std::wstring copy_;
 };
 
-TEST_F(TorvikMenu, AddsATemporaryButtonWhoseClickShowsTheAboutBox) {
+TEST_F(TorvikMenu, AddsATemporaryButtonWhoseClickShowsTheAboutBoxAndKeepsNothingOfTheHost) {
     ASSERT_EQ(InitSelf(), kOk);
     ASSERT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kOk);
+    // The bar is asked for the client's entry first.
+    EXPECT_EQ(bar_->findTypes, (std::vector<VARTYPE>{VT_ERROR, VT_ERROR, VT_BSTR}));
+    EXPECT_EQ(bar_->findTags, (std::vector<std::wstring>{TagOfSelf(Self())}));
     ASSERT_EQ(bar_->controls->buttons.size(), 1u);
     EXPECT_EQ(bar_->controls->addType, 1);
     EXPECT_TRUE(bar_->controls->addTemporary);
@@ -45,27 +73,24 @@ TEST_F(TorvikMenu, AddsATemporaryButtonWhoseClickShowsTheAboutBox) {
               (std::vector<VARTYPE>{VT_I4, VT_ERROR, VT_ERROR, VT_ERROR, VT_BOOL}));
     FakeButton* button = Button(0);
     EXPECT_EQ(button->caption, L"&About Torvik Test Client...");
-    wchar_t tag[40];
-    wsprintfW(tag, L"Torvik.About.%08X", Self());
-    EXPECT_EQ(button->tag, tag);
+    EXPECT_EQ(button->tag, TagOfSelf(Self()));
     EXPECT_EQ(button->point.advises, 1);
     ASSERT_NE(button->point.sink, nullptr);
     EXPECT_TRUE(button->point.sinkAnswersEvents);
-    // The bar and its controls are not kept; the button is.
+    // Neither the bar, its controls, the button nor its connection point are kept.
     EXPECT_EQ(bar_->refs(), 1);
     EXPECT_EQ(bar_->controls->refs(), 1);
-    EXPECT_GT(button->refs(), 1);
+    EXPECT_EQ(button->refs(), 1);
 
-    EXPECT_EQ(FindAboutBox(), nullptr);
-    EXPECT_EQ(button->point.Click(), S_OK);
-    HWND box = FindAboutBox();
-    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(ClickShowsAboutBox(button));
     EXPECT_EQ(Callbacks().textsCalls, 1);
-    SendMessageW(box, WM_COMMAND, IDOK, 0);
 
+    // The host still holds the sink: the library stays loaded and the entry keeps working.
     dll_->Unload();
-    EXPECT_EQ(button->point.unadvises, 1);
-    EXPECT_EQ(button->deletes, 1);
+    EXPECT_TRUE(StillLoaded());
+    EXPECT_EQ(button->deletes, 0);
+    EXPECT_EQ(button->point.unadvises, 0);
+    EXPECT_TRUE(ClickShowsAboutBox(button));
 }
 
 TEST_F(TorvikMenu, TheCaptionFollowsTheClientsLanguage) {
@@ -75,24 +100,38 @@ TEST_F(TorvikMenu, TheCaptionFollowsTheClientsLanguage) {
     EXPECT_EQ(Button(0)->caption, L"&Info \u00FCber Torvik Test Client...");
 }
 
-TEST_F(TorvikMenu, AReInitRemovesTheEntry) {
+TEST_F(TorvikMenu, OneEntryPerBarAndClient) {
+    auto* other = new FakeMenuBar(true);
     ASSERT_EQ(InitSelf(), kOk);
     ASSERT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kOk);
-    ASSERT_EQ(InitSelf(), kOk);
-    EXPECT_EQ(Button(0)->point.unadvises, 1);
-    EXPECT_EQ(Button(0)->deletes, 1);
-    EXPECT_EQ(Button(0)->refs(), 1);
+    ASSERT_EQ(dll_->AddAboutMenu(Self(), other->handle()), kOk);
+    // A second call on a bar that has the entry adds nothing and succeeds.
+    ASSERT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kOk);
+    EXPECT_EQ(bar_->findTags.size(), 2u);
+    ASSERT_EQ(bar_->controls->buttons.size(), 1u);
+    ASSERT_EQ(other->controls->buttons.size(), 1u);
+    FakeButton* second = other->controls->buttons[0];
+    for (auto* b : {Button(0), second}) {
+        EXPECT_EQ(b->deletes, 0);
+        EXPECT_EQ(b->point.advises, 1);
+        EXPECT_NE(b->point.sink, nullptr);
+        EXPECT_EQ(b->refs(), 1);
+    }
+    EXPECT_TRUE(ClickShowsAboutBox(Button(0)));
+    EXPECT_TRUE(ClickShowsAboutBox(second));
+    EXPECT_EQ(other->refs(), 1);
+    EXPECT_EQ(other->controls->refs(), 1);
+    other->Release();
 }
 
-TEST_F(TorvikMenu, ANewEntryReplacesTheClientsEarlierOne) {
+TEST_F(TorvikMenu, AReInitKeepsTheEntryAndItServesTheNewSession) {
     ASSERT_EQ(InitSelf(), kOk);
     ASSERT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kOk);
+    ASSERT_EQ(InitSelf(), kOk);
     ASSERT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kOk);
-    ASSERT_EQ(bar_->controls->buttons.size(), 2u);
-    EXPECT_EQ(Button(0)->deletes, 1);
-    EXPECT_EQ(Button(0)->point.sink, nullptr);
-    EXPECT_EQ(Button(1)->deletes, 0);
-    EXPECT_NE(Button(1)->point.sink, nullptr);
+    ASSERT_EQ(bar_->controls->buttons.size(), 1u);
+    EXPECT_EQ(Button(0)->deletes, 0);
+    EXPECT_TRUE(ClickShowsAboutBox(Button(0)));
 }
 
 TEST_F(TorvikMenu, ABarWithoutControlsFailsAndTheAddinMayRetry) {
@@ -103,10 +142,16 @@ TEST_F(TorvikMenu, ABarWithoutControlsFailsAndTheAddinMayRetry) {
     notABar->Release();
     // The next update offers a real bar.
     EXPECT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kOk);
+    EXPECT_EQ(bar_->controls->buttons.size(), 1u);
 }
 
-TEST_F(TorvikMenu, AFailureAfterAddTakesTheButtonAwayAgain) {
+TEST_F(TorvikMenu, AFailingHostCallLeavesNothingOnTheBar) {
     ASSERT_EQ(InitSelf(), kOk);
+    bar_->failFind = true;
+    EXPECT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kHostCallFailed);
+    EXPECT_TRUE(bar_->controls->buttons.empty());
+    bar_->failFind = false;
+    // Failures after Add take the button away again.
     bar_->controls->failCaptionOfNew = true;
     EXPECT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kHostCallFailed);
     bar_->controls->failCaptionOfNew = false;
@@ -122,6 +167,10 @@ TEST_F(TorvikMenu, AFailureAfterAddTakesTheButtonAwayAgain) {
         EXPECT_EQ(b->point.sink, nullptr);
     }
     EXPECT_EQ(Button(2)->point.advises, 1);
+    // A deleted button is no entry: the next call adds one.
+    bar_->controls->failAdviseOfNew = false;
+    EXPECT_EQ(dll_->AddAboutMenu(Self(), bar_->handle()), kOk);
+    EXPECT_EQ(bar_->controls->buttons.size(), 4u);
 }
 
 TEST_F(TorvikMenu, RefusesWhatIsNoObjectAndWorksOnlyAfterInit) {
@@ -133,6 +182,10 @@ TEST_F(TorvikMenu, RefusesWhatIsNoObjectAndWorksOnlyAfterInit) {
     EXPECT_EQ(dll_->AddAboutMenu(Self(), static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(data))),
               kBadArgument);
     EXPECT_TRUE(bar_->controls->buttons.empty());
+    EXPECT_TRUE(bar_->findTags.empty());
+    // No sink was handed out: the library can be unloaded.
+    dll_->Unload();
+    EXPECT_FALSE(StillLoaded());
 }
 
 TEST_F(TorvikMenu, AClickAfterTheClientsModuleIsGoneDoesNothing) {
@@ -141,13 +194,16 @@ TEST_F(TorvikMenu, AClickAfterTheClientsModuleIsGoneDoesNothing) {
     const auto other = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(plain));
     ASSERT_EQ(dll_->InitEx(other, record_.data()), kOk);
     ASSERT_EQ(dll_->AddAboutMenu(other, bar_->handle()), kOk);
+    EXPECT_EQ(Button(0)->tag, TagOfSelf(other));
     FreeLibrary(plain);
-    EXPECT_EQ(Button(0)->point.Click(), S_OK);
-    EXPECT_EQ(FindAboutBox(), nullptr);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Button(0)->point.Click(), S_OK);
+        EXPECT_EQ(FindAboutBox(), nullptr);
+    }
     EXPECT_EQ(Callbacks().textsCalls, 0);
-    // Its entry went with it.
-    EXPECT_EQ(Button(0)->deletes, 1);
-    EXPECT_EQ(Button(0)->point.sink, nullptr);
+    // The inert entry stays with the host, which holds its sink.
+    EXPECT_EQ(Button(0)->deletes, 0);
+    EXPECT_NE(Button(0)->point.sink, nullptr);
 }
 
 TEST_F(TorvikMenu, AnExplorerStandsForItsMenuBar) {
@@ -160,8 +216,10 @@ TEST_F(TorvikMenu, AnExplorerStandsForItsMenuBar) {
     // Neither the explorer nor its bars are kept.
     EXPECT_EQ(explorer->refs(), 1);
     EXPECT_EQ(explorer->bars->refs(), 1);
-    dll_->Unload();
-    EXPECT_EQ(Button(0)->deletes, 1);
+    // Its bar has the entry now.
+    ASSERT_EQ(dll_->AddAboutMenu(Self(), explorer->handle()), kOk);
+    EXPECT_EQ(bar_->controls->buttons.size(), 1u);
+    EXPECT_TRUE(ClickShowsAboutBox(Button(0)));
     explorer->Release();
 }
 

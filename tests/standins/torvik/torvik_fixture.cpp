@@ -22,8 +22,8 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-TorvikDll::TorvikDll() {
-    module_ = LoadLibraryW((ProgramFolder() + L"\\Torvik.dll").c_str());
+TorvikDll::TorvikDll(const std::wstring& fileName) {
+    module_ = LoadLibraryW((ProgramFolder() + L"\\" + fileName).c_str());
     if (!module_) return;
     initEx_ = Entry<InitExFn>("TorvikInitEx");
     initComplete_ = Entry<ClientFn>("TorvikInitComplete");

@@ -29,7 +29,8 @@ std::string Utf8(const std::wstring& text);
 
 class TorvikDll {
 public:
-    TorvikDll();
+    // The library by its file name beside the test program.
+    explicit TorvikDll(const std::wstring& fileName = L"Torvik.dll");
     ~TorvikDll() { Unload(); }
     TorvikDll(const TorvikDll&) = delete;
     TorvikDll& operator=(const TorvikDll&) = delete;
