@@ -3,33 +3,15 @@
 // three Safe item ProgIDs and the RDO session's class id (ThreadingModel Apartment) and never
 // takes over a class that another library's file serves.
 #include <windows.h>
-#include <objbase.h>
-#include <olectl.h>
 
-#include <atomic>
-#include <new>
-#include <string>
-
-#include "automation/win/com_object.h"
-#include "automation/win/com_ptr.h"
-#include "automation/win/object_dispatch.h"
+#include "standins/inproc/inproc_server.h"
 #include "standins/redemption/safe_objects.h"
 
 namespace brisko::redemption {
 namespace {
 
-HINSTANCE g_instance = nullptr;
-std::atomic<long> g_locks{0};
-
-struct ClassEntry {
-    const wchar_t* clsid;
-    std::wstring_view progId;  // empty: the class is known by its class id only
-    const wchar_t* description;
-    ObjectPtr (*make)();
-};
-
 // The Safe items' class ids are this library's own; the RDO session's is the one the add-in asks for.
-const ClassEntry kClasses[] = {
+const inproc::ClassEntry kClasses[] = {
     {L"{0A30DF6B-70D5-4A31-B65D-8C13B53A4561}", kSafeMailItem, L"Safe mail item (Brisko stand-in)",
      [] { return MakeSafeItem(SafeKind::Mail); }},
     {L"{E5815053-5513-4D9D-A571-CD61F71BD9DB}", kSafeTaskItem, L"Safe task item (Brisko stand-in)",
@@ -39,229 +21,22 @@ const ClassEntry kClasses[] = {
     {L"{29AB7A12-B531-450E-8F7A-EA94C2F3C05F}", {}, L"RDO session (Brisko stand-in)", &MakeRdoSession},
 };
 
-const ClassEntry* FindClass(REFCLSID clsid) {
-    for (const auto& c : kClasses) {
-        CLSID id{};
-        if (SUCCEEDED(CLSIDFromString(c.clsid, &id)) && IsEqualCLSID(id, clsid)) return &c;
-    }
-    return nullptr;
-}
-
-class Factory final : public IClassFactory {
-public:
-    explicit Factory(const ClassEntry& entry) : entry_(entry) { ++g_locks; }
-    ~Factory() { --g_locks; }
-    Factory(const Factory&) = delete;
-    Factory& operator=(const Factory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        try {
-            const win::ComPtr<IDispatch> dispatch = win::ExposeObject(entry_.make());
-            if (!dispatch) return E_UNEXPECTED;
-            return dispatch->QueryInterface(riid, ppv);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (...) {
-            return E_UNEXPECTED;
-        }
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        if (lock) {
-            ++g_locks;
-        } else {
-            --g_locks;
-        }
-        return S_OK;
-    }
-
-private:
-    const ClassEntry& entry_;
-    std::atomic<ULONG> refs_{1};
-};
-
-// --- Registration ------------------------------------------------------------------------------
-
-class Key {
-public:
-    Key() = default;
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (h_) RegCloseKey(h_);
-    }
-    LONG Create(const std::wstring& sub) noexcept {
-        return RegCreateKeyExW(HKEY_CLASSES_ROOT, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                               nullptr, &h_, nullptr);
-    }
-    LONG Set(const wchar_t* name, const std::wstring& value) noexcept {
-        return RegSetValueExW(h_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-
-private:
-    HKEY h_ = nullptr;
-};
-
-std::wstring ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-// A string value of HKCR\sub; empty when there is none.
-std::wstring ReadString(const std::wstring& sub, const wchar_t* name = nullptr) {
-    DWORD size = 0;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS ||
-        size < sizeof(wchar_t)) {
-        return {};
-    }
-    std::wstring value(size / sizeof(wchar_t), L'\0');
-    if (RegGetValueW(HKEY_CLASSES_ROOT, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, value.data(), &size) !=
-        ERROR_SUCCESS) {
-        return {};
-    }
-    value.resize(wcsnlen(value.c_str(), value.size()));
-    return value;
-}
-
-std::wstring FileName(const std::wstring& path) {
-    const auto slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-// The class is served by another library's file (e.g. the vendor's own): this library leaves it.
-bool ServedByOther(const ClassEntry& c, const std::wstring& module) {
-    const std::wstring server = ReadString(std::wstring(L"CLSID\\") + c.clsid + L"\\InprocServer32");
-    return !server.empty() && CompareStringOrdinal(FileName(server).c_str(), -1, FileName(module).c_str(), -1,
-                                                   TRUE) != CSTR_EQUAL;
-}
-
-// Whether the ProgID names the class.
-bool ProgIdIsOurs(const ClassEntry& c) {
-    const std::wstring clsid = ReadString(std::wstring(c.progId) + L"\\CLSID");
-    return clsid.empty() || CompareStringOrdinal(clsid.c_str(), -1, c.clsid, -1, TRUE) == CSTR_EQUAL;
-}
-
-LONG DeleteTree(const std::wstring& sub) noexcept {
-    const LONG rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, sub.c_str());
-    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return rc;
-    const LONG rc2 = RegDeleteKeyW(HKEY_CLASSES_ROOT, sub.c_str());
-    return rc2 == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc2;
-}
-
-HRESULT Unregister() {
-    const std::wstring module = ModulePath();
-    LONG first = ERROR_SUCCESS;
-    for (const auto& c : kClasses) {
-        if (ServedByOther(c, module)) continue;
-        LONG rc = DeleteTree(std::wstring(L"CLSID\\") + c.clsid);
-        if (first == ERROR_SUCCESS) first = rc;
-        if (!c.progId.empty() && ProgIdIsOurs(c)) {
-            rc = DeleteTree(std::wstring(c.progId));
-            if (first == ERROR_SUCCESS) first = rc;
-        }
-    }
-    return first == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(first));
-}
-
-HRESULT Register() {
-    const std::wstring module = ModulePath();
-    if (module.empty()) return E_UNEXPECTED;
-    for (const auto& c : kClasses) {
-        if (ServedByOther(c, module) || (!c.progId.empty() && !ProgIdIsOurs(c))) return SELFREG_E_CLASS;
-    }
-    LONG rc = ERROR_SUCCESS;
-    auto set = [&](const std::wstring& sub, const wchar_t* name, const std::wstring& value) {
-        if (rc != ERROR_SUCCESS) return;
-        Key k;
-        rc = k.Create(sub);
-        if (rc == ERROR_SUCCESS) rc = k.Set(name, value);
-    };
-    for (const auto& c : kClasses) {
-        const std::wstring key = std::wstring(L"CLSID\\") + c.clsid;
-        set(key, nullptr, c.description);
-        set(key + L"\\InprocServer32", nullptr, module);
-        set(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
-        if (c.progId.empty()) continue;
-        const std::wstring progId(c.progId);
-        set(key + L"\\ProgID", nullptr, progId);
-        set(progId, nullptr, c.description);
-        set(progId + L"\\CLSID", nullptr, c.clsid);
-    }
-    if (rc != ERROR_SUCCESS) {
-        Unregister();
-        return SELFREG_E_CLASS;
-    }
-    return S_OK;
-}
-
 }  // namespace
 }  // namespace brisko::redemption
 
-using namespace brisko::redemption;
+using brisko::redemption::kClasses;
+namespace inproc = brisko::inproc;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        g_instance = instance;
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
+    return inproc::OnDllMain(instance, reason);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    const ClassEntry* entry = FindClass(clsid);
-    if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
-    auto* factory = new (std::nothrow) Factory(*entry);
-    if (!factory) return E_OUTOFMEMORY;
-    const HRESULT hr = factory->QueryInterface(riid, ppv);
-    factory->Release();
-    return hr;
+    return inproc::GetClassObject(kClasses, clsid, riid, ppv);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return g_locks == 0 && brisko::win::LiveComObjects() == 0 ? S_OK : S_FALSE;
-}
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return inproc::CanUnloadNow(); }
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-    try {
-        return Register();
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return inproc::RegisterServer(kClasses); }
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    try {
-        return Unregister();
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return inproc::UnregisterServer(kClasses); }

@@ -15,65 +15,25 @@
 #include "simhost/sample_mailbox.h"
 #include "simhost/sim_outlook.h"
 #include "standins/grelmo/context_menu_events.h"
+#include "tests/support/inproc_server_test.h"
 #include "tools/outlook-sim/sim_exposure.h"
 
 namespace brisko::grelmo {
 namespace {
 
-class Apartment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
-    void TearDown() override { CoUninitialize(); }
-};
-[[maybe_unused]] ::testing::Environment* const kApartment = ::testing::AddGlobalTestEnvironment(new Apartment);
-
+constexpr wchar_t kLibrary[] = L"Grelmo.dll";
 constexpr wchar_t kClassKey[] = L"CLSID\\{ABB46BC5-EF88-4498-8CEB-E5894FF2C795}";
 
-// The DLL beside this program.
-std::wstring LibraryPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p = path;
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + L"Grelmo.dll";
-}
-
-DWORD RunRegsvr32(const std::wstring& args) {
-    std::wstring command = L"regsvr32.exe " + args + L" \"" + LibraryPath() + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        return 0xFFFFFFFF;
-    }
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-std::wstring ReadString(const std::wstring& sub, const wchar_t* name = nullptr) {
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-        return L"(none)";
-    }
-    return value;
-}
+using test_support::ReadString;
 
 struct Received {
     std::wstring event;
     Args args;
 };
 
-// Registered once for the suite, unregistered at its end; the simulated Outlook of version 14
-// exposed over COM as outlook-sim exposes it.
-class Server : public ::testing::Test {
+// The simulated Outlook of version 14 exposed over COM as outlook-sim exposes it.
+class Server : public test_support::RegisteredServer<kLibrary> {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(RunRegsvr32(L"/s"), 0u); }
-    static void TearDownTestSuite() { RunRegsvr32(L"/u /s"); }
-
     Server() {
         host.SetMajorVersion(14);
         sim::BuildSampleMailbox(host);

@@ -15,52 +15,16 @@
 #include "simhost/sample_mailbox.h"
 #include "simhost/sim_outlook.h"
 #include "standins/redemption/safe_objects.h"
+#include "tests/support/inproc_server_test.h"
 #include "tools/outlook-sim/sim_exposure.h"
 
 namespace brisko::redemption {
 namespace {
 
-class Apartment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
-    void TearDown() override { CoUninitialize(); }
-};
-[[maybe_unused]] ::testing::Environment* const kApartment = ::testing::AddGlobalTestEnvironment(new Apartment);
-
+constexpr wchar_t kLibrary[] = L"RedemptionStandIn.dll";
 constexpr wchar_t kSessionKey[] = L"CLSID\\{29AB7A12-B531-450E-8F7A-EA94C2F3C05F}";
 
-// The DLL beside this program.
-std::wstring LibraryPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p = path;
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + L"RedemptionStandIn.dll";
-}
-
-DWORD RunRegsvr32(const std::wstring& args) {
-    std::wstring command = L"regsvr32.exe " + args + L" \"" + LibraryPath() + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        return 0xFFFFFFFF;
-    }
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-std::wstring ReadString(const std::wstring& sub, const wchar_t* name = nullptr) {
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-        return L"(none)";
-    }
-    return value;
-}
+using test_support::ReadString;
 
 RuntimeError ErrorOf(auto&& f) {
     try {
@@ -71,12 +35,8 @@ RuntimeError ErrorOf(auto&& f) {
     return RuntimeError(0, L"none");
 }
 
-// Registered once for the suite, unregistered at its end.
-class Server : public ::testing::Test {
+class Server : public test_support::RegisteredServer<kLibrary> {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(RunRegsvr32(L"/s"), 0u); }
-    static void TearDownTestSuite() { RunRegsvr32(L"/u /s"); }
-
     win::WinObjectFactory factory;
 };
 
