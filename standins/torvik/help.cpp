@@ -30,9 +30,30 @@ std::int32_t RunLauncher(const std::wstring& launcher, const std::wstring& path)
     return exitCode == 0 ? kOk : kHelpLaunchFailed;
 }
 
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsLanguageFolderName(std::wstring_view langId) {
+    if (langId.empty() || langId.size() > 16) return false;
+    return std::all_of(langId.begin(), langId.end(), [](wchar_t c) {
+        return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L'-' ||
+               c == L'_';
+    });
+}
+
+// Both are plain folder names (ASCII).
+bool SameLanguage(std::wstring_view a, std::wstring_view b) {
+    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); });
+}
+
 }  // namespace
 
-std::int32_t HelpTopicPath(const std::wstring& moduleFolder, std::wstring_view topic, std::wstring& path) {
+std::int32_t HelpTopicPath(const std::wstring& moduleFolder, std::wstring_view topic, std::wstring_view langId,
+                           std::wstring& path) {
     path.clear();
     std::wstring relative(topic.empty() ? std::wstring_view(kHelpStartPage) : topic);
     for (auto& c : relative) {
@@ -50,10 +71,15 @@ std::int32_t HelpTopicPath(const std::wstring& moduleFolder, std::wstring_view t
         start = end + 1;
     }
     if (moduleFolder.empty()) return kInvalidClient;
-    path = moduleFolder + L"\\Help\\" + relative;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return kHelpNotFound;
-    return kOk;
+    const std::wstring help = moduleFolder + L"\\Help\\";
+    if (IsLanguageFolderName(langId) && !SameLanguage(langId, kHelpFallbackLanguage)) {
+        path = help + std::wstring(langId) + L"\\" + relative;
+        if (IsFile(path)) return kOk;
+    }
+    path = help + kHelpFallbackLanguage + L"\\" + relative;
+    if (IsFile(path)) return kOk;
+    path = help + relative;
+    return IsFile(path) ? kOk : kHelpNotFound;
 }
 
 std::int32_t OpenHelpFile(const std::wstring& path) {

@@ -207,6 +207,9 @@ public:
 
     static void ShowAboutOf(std::uint32_t handle) noexcept;
 
+    // The client's language (its LangID callback); empty before InitEx or without the callback.
+    std::wstring LangId() const { return CallText(lang_); }
+
 private:
     HMODULE Module() const { return reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(handle_)); }
     bool ModuleLoaded() const { return !info_.path.empty() && ModulePath(Module()) == info_.path; }
@@ -225,8 +228,6 @@ private:
         if (!fn || !ModuleLoaded() || !IsExecutable(reinterpret_cast<const void*>(fn))) return {};
         return TakeBstr(fn());
     }
-
-    std::wstring LangId() const { return CallText(lang_); }
 
     void VersionTexts(std::wstring (&texts)[3]) const {
         const VersionTextsFn fn = versionTexts_;
@@ -427,7 +428,7 @@ std::int32_t __stdcall TorvikShowContextHelp(std::uint32_t client, const char* t
         std::string t;
         if (!ReadAnsi(topic, MAX_PATH, t)) return kBadArgument;
         std::wstring path;
-        result = HelpTopicPath(c->info().folder, AnsiToWide(t), path);
+        result = HelpTopicPath(c->info().folder, AnsiToWide(t), c->LangId(), path);
         if (result == kHelpNotFound) return c->Refuse(L"Torvik.ShowContextHelp", result, L"Help topic not found: " + path);
         if (result != kOk) return c->Refuse(L"Torvik.ShowContextHelp", result, L"Help topic refused: " + AnsiToWide(t));
         result = OpenHelpFile(path);

@@ -91,20 +91,20 @@ TEST(TorvikCore, HelpTopicsStayInsideTheHelpFolder) {
     test::WriteFileText(folder.path() + L"\\Help\\sub\\page.htm", "<html/>");
     test::WriteFileText(folder.path() + L"\\secret.htm", "<html/>");
     std::wstring path;
-    EXPECT_EQ(HelpTopicPath(folder.path(), L"", path), kOk);
+    EXPECT_EQ(HelpTopicPath(folder.path(), L"", L"DE", path), kOk);
     EXPECT_EQ(path, folder.path() + L"\\Help\\index.htm");
-    EXPECT_EQ(HelpTopicPath(folder.path(), L"sub/page.htm", path), kOk);
+    EXPECT_EQ(HelpTopicPath(folder.path(), L"sub/page.htm", L"DE", path), kOk);
     EXPECT_EQ(path, folder.path() + L"\\Help\\sub\\page.htm");
-    EXPECT_EQ(HelpTopicPath(folder.path(), L"sub\\page.htm", path), kOk);
-    EXPECT_EQ(HelpTopicPath(folder.path(), L"missing.htm", path), kHelpNotFound);
+    EXPECT_EQ(HelpTopicPath(folder.path(), L"sub\\page.htm", L"DE", path), kOk);
+    EXPECT_EQ(HelpTopicPath(folder.path(), L"missing.htm", L"DE", path), kHelpNotFound);
     EXPECT_EQ(path, folder.path() + L"\\Help\\missing.htm");
-    EXPECT_EQ(HelpTopicPath(folder.path(), L"sub", path), kHelpNotFound);  // a folder is no topic
+    EXPECT_EQ(HelpTopicPath(folder.path(), L"sub", L"DE", path), kHelpNotFound);  // a folder is no topic
     for (const wchar_t* bad : {L"..\\secret.htm", L"sub/../../secret.htm", L"..", L"C:\\secret.htm",
                                L"\\secret.htm", L"/secret.htm", L"\\\\server\\share\\x.htm", L"a?.htm", L"a\nb.htm"}) {
-        EXPECT_EQ(HelpTopicPath(folder.path(), bad, path), kHelpTopicInvalid) << test::Utf8(bad);
+        EXPECT_EQ(HelpTopicPath(folder.path(), bad, L"DE", path), kHelpTopicInvalid) << test::Utf8(bad);
         EXPECT_EQ(path, L"");
     }
-    EXPECT_EQ(HelpTopicPath(folder.path(), L"..x.htm", path), kHelpNotFound);  // only ".." itself is refused
+    EXPECT_EQ(HelpTopicPath(folder.path(), L"..x.htm", L"DE", path), kHelpNotFound);  // only ".." itself is refused
 }
 
 TEST(TorvikCore, CallerMemoryIsCheckedBeforeItIsRead) {
