@@ -62,10 +62,35 @@ const ServerClass kClasses[] = {
 constexpr wchar_t kAppId[] = L"{FD8812D8-EA3A-46B1-AB27-6066F5A55980}";
 constexpr wchar_t kOleMisc[] = L"131473";
 
-HRESULT MakeRegistrar(olectl::Registrar& registrar) {
+// The user's classes key, HKCU\Software\Classes, for a per-user registration.
+class UserClasses {
+ public:
+  UserClasses() = default;
+  UserClasses(const UserClasses&) = delete;
+  UserClasses& operator=(const UserClasses&) = delete;
+  ~UserClasses() {
+    if (key_) RegCloseKey(key_);
+  }
+  HRESULT Open() {
+    const LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                    KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+    return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(rc));
+  }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// classes: where the scripts' HKCR goes (null: HKEY_CLASSES_ROOT itself).
+HRESULT MakeRegistrar(olectl::Registrar& registrar, HKEY classes = nullptr) {
   std::wstring path;
   HRESULT hr = olectl::module::Path(path);
   if (FAILED(hr)) return hr;
+  if (classes) {
+    registrar.MapRoot(L"HKCR", classes);
+    registrar.MapRoot(L"HKEY_CLASSES_ROOT", classes);
+  }
   registrar.AddReplacement(L"MODULE", path);
   registrar.AddReplacement(L"APPID", kAppId);
   registrar.AddReplacement(L"OLEMISC", kOleMisc);
@@ -108,6 +133,62 @@ HRESULT Register() {
   return hr;
 }
 
+// Whether a class of this library is registered under classes for another file.
+bool AnyClassOfOtherFile(HKEY classes) {
+  std::wstring path;
+  if (FAILED(olectl::module::Path(path))) return true;
+  for (const ServerClass& c : kClasses) {
+    wchar_t clsid[40] = {};
+    StringFromGUID2(*c.clsid, clsid, 40);
+    wchar_t server[MAX_PATH * 2] = {};
+    DWORD size = sizeof server - sizeof(wchar_t);
+    const std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32";
+    if (RegGetValueW(classes, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size) != ERROR_SUCCESS) continue;
+    if (CompareStringOrdinal(server, -1, path.c_str(), -1, TRUE) != CSTR_EQUAL) return true;
+  }
+  return false;
+}
+
+// Removes the user's registration of this very file (another file's stays), then the
+// containers it leaves empty.
+HRESULT UnregisterForUser() {
+  UserClasses classes;
+  HRESULT hr = classes.Open();
+  if (FAILED(hr)) return hr;
+  if (AnyClassOfOtherFile(classes.Get())) return S_OK;
+  olectl::Registrar registrar;
+  hr = MakeRegistrar(registrar, classes.Get());
+  if (FAILED(hr)) return hr;
+  HRESULT first = S_OK;
+  auto scripts = Scripts();
+  for (auto it = scripts.rbegin(); it != scripts.rend(); ++it) {
+    hr = registrar.RunResource(olectl::module::Instance(), *it, false);
+    if (FAILED(hr) && SUCCEEDED(first)) first = hr;
+  }
+  hr = olectl::module::UnregisterTypeLibAt(classes.Get());
+  if (FAILED(hr) && SUCCEEDED(first)) first = hr;
+  olectl::module::DeleteKeyIfEmpty(classes.Get(), L"CLSID");
+  olectl::module::DeleteKeyIfEmpty(classes.Get(), L"AppID");
+  return first;
+}
+
+// The scripts and the type library under HKCU\Software\Classes.
+HRESULT RegisterForUser() {
+  UserClasses classes;
+  HRESULT hr = classes.Open();
+  if (FAILED(hr)) return hr;
+  olectl::Registrar registrar;
+  hr = MakeRegistrar(registrar, classes.Get());
+  if (FAILED(hr)) return hr;
+  for (UINT id : Scripts()) {
+    hr = registrar.RunResource(olectl::module::Instance(), id, true);
+    if (FAILED(hr)) break;
+  }
+  if (SUCCEEDED(hr)) hr = olectl::module::RegisterTypeLibAt(classes.Get());
+  if (FAILED(hr)) UnregisterForUser();
+  return hr;
+}
+
 }  // namespace
 }  // namespace kelvane
 
@@ -146,4 +227,10 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   return olectl::Guard([] { return kelvane::Unregister(); });
+}
+
+// regsvr32 /n /i:user registers for the current user only, /u /n /i:user takes that back.
+STDAPI DllInstall(BOOL install, PCWSTR command_line) {
+  if (!command_line || CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) != CSTR_EQUAL) return E_INVALIDARG;
+  return olectl::Guard([&] { return install ? kelvane::RegisterForUser() : kelvane::UnregisterForUser(); });
 }

@@ -60,32 +60,73 @@ LONG DeleteTree(HKEY root, const std::wstring& sub) noexcept {
 std::wstring ClsidKey() { return std::wstring(L"CLSID\\") + kClsidText; }
 std::wstring AddinKey() { return std::wstring(kOutlookAddinsKey) + L"\\" + kProgId; }
 
-}  // namespace
+// Where the class and the ProgID go: HKEY_CLASSES_ROOT, or the user's HKCU\Software\Classes.
+struct Classes {
+    HKEY root;
+    std::wstring prefix;
+};
+const Classes kMachine{HKEY_CLASSES_ROOT, L""};
+const Classes kUser{HKEY_CURRENT_USER, L"Software\\Classes\\"};
 
-HRESULT RegisterServer(const std::wstring& modulePath) noexcept {
+HRESULT Register(const Classes& at, const std::wstring& modulePath, HRESULT (*undo)()) noexcept {
     try {
         if (modulePath.empty()) return E_UNEXPECTED;
         Writer w;
-        const std::wstring clsid = ClsidKey();
-        w.Key(HKEY_CLASSES_ROOT, clsid, nullptr, kProgId);
-        w.Key(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", nullptr, modulePath);
-        w.Key(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
-        w.Key(HKEY_CLASSES_ROOT, clsid + L"\\ProgID", nullptr, kProgId);
-        w.Key(HKEY_CLASSES_ROOT, kProgId, nullptr, kProgId);
-        w.Key(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID", nullptr, kClsidText);
+        const std::wstring clsid = at.prefix + ClsidKey();
+        const std::wstring progId = at.prefix + kProgId;
+        w.Key(at.root, clsid, nullptr, kProgId);
+        w.Key(at.root, clsid + L"\\InprocServer32", nullptr, modulePath);
+        w.Key(at.root, clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        w.Key(at.root, clsid + L"\\ProgID", nullptr, kProgId);
+        w.Key(at.root, progId, nullptr, kProgId);
+        w.Key(at.root, progId + L"\\CLSID", nullptr, kClsidText);
         const std::wstring addin = AddinKey();
         w.Key(HKEY_CURRENT_USER, addin, L"FriendlyName", kFriendlyName);
         w.Key(HKEY_CURRENT_USER, addin, L"Description", kDescription);
         w.Dword(HKEY_CURRENT_USER, addin, L"LoadBehavior", 3);
         if (w.rc != ERROR_SUCCESS) {
-            UnregisterServer();
+            undo();
             return FromWin32(w.rc);
         }
         return S_OK;
     } catch (...) {
-        UnregisterServer();
+        undo();
         return E_OUTOFMEMORY;
     }
+}
+
+// A string value; empty when there is none.
+std::wstring ReadString(HKEY root, const std::wstring& sub, const wchar_t* name) {
+    wchar_t buffer[MAX_PATH * 4] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    if (RegGetValueW(root, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) return {};
+    return buffer;
+}
+
+// Deletes sub and then its parents up to (not including) stop while they are empty.
+void DeleteEmptyKeys(HKEY root, std::wstring sub, const std::wstring& stop) {
+    while (sub.size() > stop.size() && sub.starts_with(stop)) {
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
+            DWORD subkeys = 1, values = 1;
+            const LONG rc = RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                             nullptr, nullptr, nullptr);
+            RegCloseKey(k);
+            if (rc != ERROR_SUCCESS || subkeys != 0 || values != 0) return;
+            if (RegDeleteKeyW(root, sub.c_str()) != ERROR_SUCCESS) return;
+        }
+        const auto slash = sub.find_last_of(L'\\');
+        if (slash == std::wstring::npos) return;
+        sub.resize(slash);
+    }
+}
+
+HRESULT UnregisterUser() noexcept { return UnregisterServerForUser(L""); }
+
+}  // namespace
+
+HRESULT RegisterServer(const std::wstring& modulePath) noexcept {
+    return Register(kMachine, modulePath, &UnregisterServer);
 }
 
 HRESULT UnregisterServer() noexcept {
@@ -97,6 +138,38 @@ HRESULT UnregisterServer() noexcept {
             const LONG rc = DeleteTree(root, sub);
             if (first == ERROR_SUCCESS) first = rc;
         }
+        return FromWin32(first);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT RegisterServerForUser(const std::wstring& modulePath) noexcept {
+    return Register(kUser, modulePath, &UnregisterUser);
+}
+
+HRESULT UnregisterServerForUser(const std::wstring& modulePath) noexcept {
+    try {
+        const std::wstring clsid = kUser.prefix + ClsidKey();
+        // An empty path (taking back a failed registration) removes whatever the user has.
+        if (!modulePath.empty()) {
+            const std::wstring server = ReadString(kUser.root, clsid + L"\\InprocServer32", nullptr);
+            if (server.empty() || CompareStringOrdinal(server.c_str(), -1, modulePath.c_str(), -1, TRUE) != CSTR_EQUAL)
+                return S_OK;
+        }
+        LONG first = ERROR_SUCCESS;
+        const std::wstring progId = kUser.prefix + kProgId;
+        const std::wstring progIdClsid = ReadString(kUser.root, progId + L"\\CLSID", nullptr);
+        const bool progIdOurs =
+            progIdClsid.empty() || CompareStringOrdinal(progIdClsid.c_str(), -1, kClsidText, -1, TRUE) == CSTR_EQUAL;
+        for (auto [sub, remove] : {std::pair{clsid, true}, std::pair{progId, progIdOurs},
+                                   std::pair{AddinKey(), true}}) {
+            if (!remove) continue;
+            const LONG rc = DeleteTree(HKEY_CURRENT_USER, sub);
+            if (first == ERROR_SUCCESS) first = rc;
+        }
+        DeleteEmptyKeys(HKEY_CURRENT_USER, kUser.prefix + L"CLSID", kUser.prefix);
+        DeleteEmptyKeys(HKEY_CURRENT_USER, kOutlookAddinsKey, L"Software\\Microsoft\\");
         return FromWin32(first);
     } catch (...) {
         return E_OUTOFMEMORY;

@@ -19,4 +19,12 @@ HRESULT RegisterServer(const std::wstring& modulePath) noexcept;
 // Removes exactly those three keys; keys that are not there are no error.
 HRESULT UnregisterServer() noexcept;
 
+// The same for the current user only (DllInstall "user"): the class and the ProgID under
+// HKCU\Software\Classes, and the Outlook add-in key. On failure removes what it wrote.
+HRESULT RegisterServerForUser(const std::wstring& modulePath) noexcept;
+// Removes the user's class, ProgID and add-in key when the user's class is served by modulePath
+// (another file's registration stays), then the container keys left empty. Nothing registered
+// for the user is no error.
+HRESULT UnregisterServerForUser(const std::wstring& modulePath) noexcept;
+
 }  // namespace brisko::com

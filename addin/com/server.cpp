@@ -91,3 +91,15 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return brisko::com::UnregisterServer(); }
+
+// regsvr32 /n /i:user registers for the current user only, /u /n /i:user takes that back.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, PCWSTR commandLine) {
+    if (!commandLine || CompareStringOrdinal(commandLine, -1, L"user", -1, TRUE) != CSTR_EQUAL) return E_INVALIDARG;
+    try {
+        const std::wstring path = brisko::com::ModulePath();
+        if (path.empty()) return E_UNEXPECTED;
+        return install ? brisko::com::RegisterServerForUser(path) : brisko::com::UnregisterServerForUser(path);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}

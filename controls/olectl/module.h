@@ -35,6 +35,17 @@ HRESULT TypeInfoOf(REFGUID guid, ComPtr<ITypeInfo>& info) noexcept;
 HRESULT RegisterTypeLib() noexcept;
 HRESULT UnregisterTypeLib() noexcept;
 
+// The same under a classes key of the caller's (the user's HKCU\Software\Classes): the keys
+// RegisterTypeLib writes (TypeLib\{libid}\{ver} with the module as win32 image, FLAGS and HELPDIR;
+// Interface\{iid} of every dispinterface and dual or oleautomation interface), written by hand
+// because RegisterTypeLibForUser is not reliably per user. Unregistering removes them only when
+// the library is registered there for this module, then the containers left empty.
+HRESULT RegisterTypeLibAt(HKEY classes) noexcept;
+HRESULT UnregisterTypeLibAt(HKEY classes) noexcept;
+
+// Deletes parent\name when it has neither subkeys nor values; a missing key is no error.
+void DeleteKeyIfEmpty(HKEY parent, const std::wstring& name) noexcept;
+
 }  // namespace olectl::module
 
 namespace olectl {

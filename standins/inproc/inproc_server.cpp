@@ -152,11 +152,19 @@ LONG DeleteTree(const ClassesRoot& root, const std::wstring& sub) noexcept {
     return rc2 == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc2;
 }
 
-HRESULT Unregister(ClassTable classes, const ClassesRoot& root) {
+// Whether the class is registered under the root for exactly this file.
+bool ServedByThisFile(const ClassesRoot& root, const ClassEntry& c, const std::wstring& module) {
+    const std::wstring server = ReadString(root, std::wstring(L"CLSID\\") + c.clsid + L"\\InprocServer32");
+    return CompareStringOrdinal(server.c_str(), -1, module.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// thisFileOnly: leaves every class not registered for this very path (another copy's too).
+HRESULT Unregister(ClassTable classes, const ClassesRoot& root, bool thisFileOnly = false) {
     const std::wstring module = ModulePath();
     LONG first = ERROR_SUCCESS;
     for (const auto& c : classes) {
         if (ServedByOther(root, c, module)) continue;
+        if (thisFileOnly && !ServedByThisFile(root, c, module)) continue;
         LONG rc = DeleteTree(root, std::wstring(L"CLSID\\") + c.clsid);
         if (first == ERROR_SUCCESS) first = rc;
         if (!c.progId.empty() && ProgIdIsOurs(root, c)) {
@@ -167,11 +175,17 @@ HRESULT Unregister(ClassTable classes, const ClassesRoot& root) {
     return first == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(first));
 }
 
+bool TakenByOther(const ClassesRoot& root, const ClassEntry& c, const std::wstring& module) {
+    return ServedByOther(root, c, module) || (!c.progId.empty() && !ProgIdIsOurs(root, c));
+}
+
 HRESULT Register(ClassTable classes, const ClassesRoot& root) {
     const std::wstring module = ModulePath();
     if (module.empty()) return E_UNEXPECTED;
+    const ClassesRoot merged{};
+    const bool perUser = root.key != merged.key || root.prefix != merged.prefix;
     for (const auto& c : classes) {
-        if (ServedByOther(root, c, module) || (!c.progId.empty() && !ProgIdIsOurs(root, c))) return SELFREG_E_CLASS;
+        if (TakenByOther(root, c, module) || (perUser && TakenByOther(merged, c, module))) return SELFREG_E_CLASS;
     }
     LONG rc = ERROR_SUCCESS;
     auto set = [&](const std::wstring& sub, const wchar_t* name, const std::wstring& value) {
@@ -196,6 +210,20 @@ HRESULT Register(ClassTable classes, const ClassesRoot& root) {
         return SELFREG_E_CLASS;
     }
     return S_OK;
+}
+
+const ClassesRoot kUserClasses{HKEY_CURRENT_USER, L"Software\\Classes\\"};
+
+// Deletes the root's CLSID key when no class is left in it.
+void DeleteEmptyClsidKey(const ClassesRoot& root) {
+    const std::wstring path = root.prefix + L"CLSID";
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(root.key, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
+    DWORD subkeys = 1, values = 1;
+    const LONG rc = RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                                     nullptr, nullptr);
+    RegCloseKey(k);
+    if (rc == ERROR_SUCCESS && subkeys == 0 && values == 0) RegDeleteKeyW(root.key, path.c_str());
 }
 
 }  // namespace
@@ -233,6 +261,22 @@ HRESULT RegisterServer(ClassTable classes, const ClassesRoot& root) noexcept {
 HRESULT UnregisterServer(ClassTable classes, const ClassesRoot& root) noexcept {
     try {
         return Unregister(classes, root);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT Install(ClassTable classes, BOOL install, PCWSTR commandLine) noexcept {
+    if (!commandLine || CompareStringOrdinal(commandLine, -1, L"user", -1, TRUE) != CSTR_EQUAL) return E_INVALIDARG;
+    try {
+        if (install) {
+            const HRESULT hr = Register(classes, kUserClasses);
+            if (FAILED(hr)) DeleteEmptyClsidKey(kUserClasses);
+            return hr;
+        }
+        const HRESULT hr = Unregister(classes, kUserClasses, true);
+        DeleteEmptyClsidKey(kUserClasses);
+        return hr;
     } catch (...) {
         return E_UNEXPECTED;
     }

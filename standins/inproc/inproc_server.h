@@ -42,5 +42,10 @@ HRESULT CanUnloadNow() noexcept;
 HRESULT RegisterServer(ClassTable classes, const ClassesRoot& root = {}) noexcept;
 // Removes the classes and ProgIDs this file serves; leaves the others' alone.
 HRESULT UnregisterServer(ClassTable classes, const ClassesRoot& root = {}) noexcept;
+// DllInstall: "user" registers for the current user only, under HKCU\Software\Classes (also
+// SELFREG_E_CLASS when the merged HKEY_CLASSES_ROOT names another file's class or ProgID, so the
+// user's keys never hide the vendor's); uninstalling removes the user's classes this very file
+// serves and the CLSID key if that leaves it empty. Any other command line: E_INVALIDARG.
+HRESULT Install(ClassTable classes, BOOL install, PCWSTR commandLine) noexcept;
 
 }  // namespace brisko::inproc

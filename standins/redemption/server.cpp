@@ -40,3 +40,7 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return inproc::CanUnloadNo
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return inproc::RegisterServer(kClasses); }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return inproc::UnregisterServer(kClasses); }
+
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, PCWSTR commandLine) {
+    return inproc::Install(kClasses, install, commandLine);
+}
