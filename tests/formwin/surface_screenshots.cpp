@@ -5,8 +5,9 @@
 // mailbox, a mail selected, Inbox\Projects\Alpha as the recent move folder) over IDispatch as
 // Brisko.dll reaches the host. Then:
 //   toolbar-standard.png  Outlook 2003's "Standard" bar as a floating ToolbarWindow32: Outlook's
-//                         own buttons by their captions, the add-in's by the add-in's own icons
-//                         (Office draws face ids 1100 and 1106, which we don't have).
+//                         own buttons by their captions; Quick Task and Quick Appointment by the
+//                         add-in's own icons (Office draws face ids 1100 and 1106, which we don't
+//                         have), the folder button by the picture and mask the add-in gave it.
 //   menu-actions.png      Outlook 2003's menu bar with the Actions menu and its Move to Folder
 //                         submenu open: popup menus of the system, with the add-in's icons beside
 //                         Quick Task and Quick Appointment.
@@ -375,7 +376,12 @@ bool SaveToolbar(SurfaceSession& s, const std::wstring& folder) {
                 const auto colorBitmap = reinterpret_cast<HBITMAP>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(color.AsInt())));
                 const auto maskBitmap = reinterpret_cast<HBITMAP>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(mask.IsEmpty() ? 0 : mask.AsInt())));
                 pictureImage = colorBitmap ? ImageList_Add(images.list, colorBitmap, maskBitmap) : -1;
-                if (pictureImage < 0) pictureImage = ImageList_AddIcon(images.list, folderIcon->icon);
+                if (pictureImage >= 0) {
+                    std::printf("folder button: the picture and mask the add-in gave the host\n");
+                } else {
+                    std::printf("folder button: ICO_FOLDER (the host's picture could not be read)\n");
+                    pictureImage = ImageList_AddIcon(images.list, folderIcon->icon);
+                }
                 b.iBitmap = pictureImage;
             }
         }
@@ -492,6 +498,11 @@ bool SaveMenu(SurfaceSession& s, const std::wstring& folder) {
     Window frame(CreateWindowExW(0, kWindowClass, L"Inbox - Microsoft Outlook (simulated)",
                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 20, 20, 560, 250, nullptr,
                                  menu, GetModuleHandleW(nullptr), nullptr));
+    if (!frame.hwnd) {
+        DestroyMenu(menu);
+        std::fprintf(stderr, "no window for the menu bar\n");
+        return false;
+    }
     SetForegroundWindow(frame.hwnd);
     PumpFor(300);
     g_menu = MenuCapture{frame.hwnd, folder + L"\\menu-actions.png"};
