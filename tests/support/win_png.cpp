@@ -152,6 +152,14 @@ std::vector<unsigned char> CaptureWithFrame(HWND window, int& width, int& height
     return Copy(screen.Get(), rc.left, rc.top, width, height);
 }
 
+std::vector<unsigned char> CaptureScreen(const RECT& area, int& width, int& height) {
+    width = area.right - area.left;
+    height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return {};
+    WindowDc screen(nullptr);
+    return Copy(screen.Get(), area.left, area.top, width, height);
+}
+
 bool WritePng(const std::wstring& path, int width, int height, const std::vector<unsigned char>& rgb) {
     const std::vector<unsigned char> png = EncodePng(width, height, rgb);
     FILE* f = _wfopen(path.c_str(), L"wb");

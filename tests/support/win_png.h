@@ -17,6 +17,9 @@ std::vector<unsigned char> CaptureClient(HWND window, int& width, int& height);
 // The window with its frame as it is on the screen, RGB top row first; empty when it cannot be read.
 std::vector<unsigned char> CaptureWithFrame(HWND window, int& width, int& height);
 
+// A rectangle of the screen (screen coordinates) as RGB, top row first; empty when it cannot be read.
+std::vector<unsigned char> CaptureScreen(const RECT& area, int& width, int& height);
+
 // Writes EncodePng(width, height, rgb) to the file; false when it was not written whole.
 bool WritePng(const std::wstring& path, int width, int height, const std::vector<unsigned char>& rgb);
 
