@@ -223,7 +223,9 @@ def run_story(prefix, reg, before):
     text = open(out_path, encoding="utf-8", errors="replace").read()
     check(r.returncode == 0, f"outlook-sim ran the story on the installed add-in (exit {r.returncode}, see {out_path})")
     check("D1 opens" in text, "Quick Task on the toolbar opened the quick task dialog")
-    check("mvDueDate" in text and "pressed Standard/" in text, "the dialog shows the controls library's calendar")
+    check(all(c in text for c in ("mvDueDate SysMonthCal32", "dtpDueDate SysDateTimePick32", "barPriority PriorityBar")),
+          "the dialog holds the controls library's calendar, date picker and priority bar")
+    check("6 of 6 expectations held" in text, "the task is in Tasks and the mail in Inbox\\Projects")
     log = os.path.join(prefix.path, "drive_c", "users", prefix.user, "AppData", "Local", "Corvant", "Brisko", "Brisko.log")
     check(os.path.exists(log), "the add-in wrote its log in the user's folder")
     after = prefix.registry()
