@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the package from its generated source:
-#   build_msi.sh <package.wxs> <key rows> <output.msi>
-# wixl makes the package; msibuild then adds what wixl can't express: registry keys without values
-# (<key rows>: Registry table rows from registration.py), the condition that turns the safe item
-# library stand-in's feature off when REDEMPTIONREG is set, and the registry location of that
-# property's search (wixl writes the AppSearch row but no RegLocator row).
+#   build_msi.sh <package.wxs> <tables folder> <output.msi>
+# wixl makes the package; msibuild then adds what wixl can't express, as registration.py wrote it
+# into the tables folder: registry keys without values (registry-keys.rows), the condition that
+# turns the safe item library stand-in's feature off (Condition.idt), and the registry locations of
+# the searches it reads (RegLocator.idt: wixl writes the AppSearch rows but no RegLocator rows).
 set -euo pipefail
-[ $# -eq 3 ] || { echo "usage: $0 <package.wxs> <key rows> <output.msi>" >&2; exit 2; }
-wxs="$1" keys="$2" msi="$3"
+[ $# -eq 3 ] || { echo "usage: $0 <package.wxs> <tables folder> <output.msi>" >&2; exit 2; }
+wxs="$1" tables="$2" msi="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -17,11 +17,7 @@ if ! wixl -a x86 -o "$work/pkg.msi" "$wxs" 2>"$work/wixl.log"; then
   exit 1
 fi
 (cd "$work" && msiinfo export pkg.msi Registry >Registry.idt)
-cat "$keys" >>"$work/Registry.idt"
-printf 'Feature_\tLevel\tCondition\ns38\ti2\tS255\nCondition\tFeature_\tLevel\nFR\t0\tREDEMPTIONREG\n' \
-  >"$work/Condition.idt"
-# Root 0: HKEY_CLASSES_ROOT; Type 2: a raw registry value.
-printf 'Signature_\tRoot\tKey\tName\tType\ns72\ti2\ts255\tS255\tI2\nRegLocator\tSignature_\nRedemptionReg\t0\tRedemption.SafeMailItem\\CLSID\t\t2\n' \
-  >"$work/RegLocator.idt"
+cat "$tables/registry-keys.rows" >>"$work/Registry.idt"
+cp "$tables/Condition.idt" "$tables/RegLocator.idt" "$work/"
 (cd "$work" && msibuild pkg.msi -i Registry.idt Condition.idt RegLocator.idt)
 mv "$work/pkg.msi" "$msi"

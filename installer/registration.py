@@ -224,8 +224,35 @@ def wxs(args):
         sys.exit(f"registration.py: {args.template} still holds {' '.join(sorted(set(left)))}")
     with open(args.out, "w", encoding="utf-8") as f:
         f.write(text)
-    with open(args.keys_out, "w", encoding="utf-8") as f:
+    os.makedirs(args.tables_out, exist_ok=True)
+    with open(os.path.join(args.tables_out, "registry-keys.rows"), "w", encoding="utf-8") as f:
         f.write("".join(keys))
+    write_stand_in_condition(reg, args.tables_out)
+
+
+STAND_IN_PROGID_KEY = "Software\\Classes\\Redemption.SafeMailItem\\CLSID"
+
+
+def write_stand_in_condition(reg, out_dir):
+    """The tables that turn the stand-in's feature (FR) off when the vendor's library is registered.
+
+    REDEMPTIONMACHINE: the ProgID's CLSID under HKLM\\Software\\Classes; REDEMPTIONUSER: under
+    HKCU\\Software\\Classes, which is ours when it names the stand-in's class (Windows merges the
+    user's classes into HKEY_CLASSES_ROOT, so a search there would find our own stand-in on an
+    upgrade). Maintenance (repair, uninstall) keeps the feature as it was installed."""
+    ours = next((e["data"] for e in reg["RedemptionStandIn"]["entries"]
+                 if e["key"].lower() == STAND_IN_PROGID_KEY.lower() and e["name"] == ""), None)
+    if not ours:
+        sys.exit("registration.py: the stand-in registered no Redemption.SafeMailItem class")
+    condition = f'NOT Installed AND (REDEMPTIONMACHINE OR (REDEMPTIONUSER AND REDEMPTIONUSER <> "{ours}"))'
+    with open(os.path.join(out_dir, "Condition.idt"), "w", encoding="utf-8") as f:
+        f.write(f"Feature_\tLevel\tCondition\ns38\ti2\tS255\nCondition\tFeature_\tLevel\nFR\t0\t{condition}\n")
+    # wixl writes the AppSearch rows but not their RegLocator rows. Root 2: HKLM, 1: HKCU;
+    # Type 2: the raw value.
+    key = STAND_IN_PROGID_KEY
+    with open(os.path.join(out_dir, "RegLocator.idt"), "w", encoding="utf-8") as f:
+        f.write("Signature_\tRoot\tKey\tName\tType\ns72\ti2\ts255\tS255\tI2\nRegLocator\tSignature_\n"
+                f"RedemptionMachine\t2\t{key}\t\t2\nRedemptionUser\t1\t{key}\t\t2\n")
 
 
 def main():
@@ -240,7 +267,8 @@ def main():
     w.add_argument("--template", required=True)
     w.add_argument("--registration", required=True)
     w.add_argument("--out", required=True)
-    w.add_argument("--keys-out", required=True, help="Registry table rows of the keys without values")
+    w.add_argument("--tables-out", required=True,
+                   help="folder for the rows wixl can't write: registry-keys.rows, Condition.idt, RegLocator.idt")
     w.add_argument("--var", action="append", default=[])
     a = p.parse_args()
     {"capture": capture, "wxs": wxs}[a.cmd](a)

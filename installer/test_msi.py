@@ -160,7 +160,8 @@ def check_installed(prefix, reg_json, before, with_stand_in, label):
     check(not missing, f"{label}: the package's {len(want)} values under HKCU (missing or wrong: {missing[:5]})")
     addin = hkcu.get("software\\microsoft\\office\\outlook\\addins\\brisko.connect", {})
     check(addin.get("loadbehavior") == ("dword", 3), f"{label}: the Outlook add-in key says LoadBehavior 3")
-    stand_in = "software\\classes\\redemption.safemailitem\\clsid" in hkcu
+    stand_in = any(k.startswith("software\\classes\\clsid\\") and v.get("", ("", ""))[1].lower().endswith("\\redemptionstandin.dll")
+                   for k, v in hkcu.items())
     check(stand_in == with_stand_in, f"{label}: the stand-in is {'' if with_stand_in else 'not '}registered for the user")
     # Nothing of ours under HKLM: what changed there is Windows Installer's own bookkeeping.
     ours = []
@@ -296,19 +297,20 @@ def main():
     check(not left, f"after uninstall the prefix lists as before, the user's settings aside (differs: {left[:8]})")
     check(subtree(after, "HKCU", SETTINGS) == settings, "the user's settings stay after uninstall")
 
-    print("-- a fresh prefix with the vendor's safe item library registered", flush=True)
-    prefix.fresh()
-    vendor = "HKLM\\Software\\Classes\\Redemption.SafeMailItem\\CLSID"
-    prefix.wine("reg", "add", vendor, "/ve", "/d", "{03C4C5F4-1893-444C-B8D8-002F0034DA92}", "/f")
-    before, before_files = prefix.registry(), prefix.files()
-    check(prefix.msiexec("/i", msi) == 0, "msiexec /i Brisko.msi /qn")
-    reg = check_installed(prefix, reg_json, before, False, "beside the vendor's library")
-    check(subtree(reg, "HKLM", "Software\\Classes\\Redemption.SafeMailItem") ==
-          subtree(before, "HKLM", "Software\\Classes\\Redemption.SafeMailItem"), "the vendor's registration untouched")
-    check(prefix.msiexec("/x", msi) == 0, "msiexec /x (uninstall)")
-    after, after_files = prefix.registry(), prefix.files()
-    left = changes(before, after, before_files, after_files, prefix)
-    check(not left, f"after uninstall the prefix lists as before (differs: {left[:8]})")
+    for hive in ("HKLM", "HKCU"):
+        print(f"-- a fresh prefix with the vendor's safe item library registered in {hive}", flush=True)
+        prefix.fresh()
+        vendor = "Software\\Classes\\Redemption.SafeMailItem"
+        prefix.wine("reg", "add", f"{hive}\\{vendor}\\CLSID", "/ve", "/d", "{03C4C5F4-1893-444C-B8D8-002F0034DA92}", "/f")
+        before, before_files = prefix.registry(), prefix.files()
+        check(bool(subtree(before, hive, vendor)), f"the fake vendor registration is in {hive}")
+        check(prefix.msiexec("/i", msi) == 0, "msiexec /i Brisko.msi /qn")
+        reg = check_installed(prefix, reg_json, before, False, f"beside the vendor's library ({hive})")
+        check(subtree(reg, hive, vendor) == subtree(before, hive, vendor), "the vendor's registration untouched")
+        check(prefix.msiexec("/x", msi) == 0, "msiexec /x (uninstall)")
+        after, after_files = prefix.registry(), prefix.files()
+        left = changes(before, after, before_files, after_files, prefix)
+        check(not left, f"after uninstall the prefix lists as before, the vendor's registration included (differs: {left[:8]})")
     subprocess.run(["wineserver", "-k"], env=prefix.env(), stderr=subprocess.DEVNULL)
     if failures:
         print(f"{len(failures)} check(s) failed")
