@@ -3,13 +3,14 @@
 
   registration.py capture --wine-run <wine-run.sh> --state-dir <dir> --out <file.json> <Name=dll>...
       registers each library (regsvr32) in a Wine prefix of its own and records what each one
-      wrote: HKEY_CLASSES_ROOT (HKLM\\Software\\Classes) and HKEY_CURRENT_USER. Any other key
-      written is an error, so the package can't miss an entry.
+      wrote: HKEY_CLASSES_ROOT (HKLM\\Software\\Classes) and the Outlook add-in keys of
+      HKEY_CURRENT_USER. Any other key written is an error, so the package can't miss an entry.
   registration.py wxs --template <in.wxs> --registration <file.json> --out <out.wxs>
-                  --var NAME=value...
+                  --tables-out <dir> --var NAME=value...
       writes the package source: @NAME@ from --var, and @REGISTRY_<Name>@ with the
       <RegistryValue> elements of that library, all under HKCU (classes under Software\\Classes),
-      its file paths rewritten to [INSTALLDIR]<file>.
+      its file paths rewritten to [INSTALLDIR]<file>; and into <dir> the table rows wixl can't
+      write (keys without values, the stand-in feature's condition, its searches' locations).
 
 Wine keeps its registry in text files (system.reg, user.reg); a snapshot is read from them once
 the wineserver has written them out.
@@ -146,9 +147,9 @@ def capture(args):
                 if hive == "system":
                     if not low.startswith("software\\classes\\"):
                         sys.exit(f"registration.py: {name} wrote HKLM\\{key}, which the package can't hold")
-                    target = key
-                else:
-                    target = key
+                elif not low.startswith(("software\\classes\\", "software\\microsoft\\office\\outlook\\addins\\")):
+                    sys.exit(f"registration.py: {name} wrote HKCU\\{key}, which the package doesn't expect")
+                target = key
                 for vname in sorted(values[key], key=str.lower):
                     vtype, data = values[key][vname]
                     if vtype == "other":
