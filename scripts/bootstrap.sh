@@ -13,6 +13,8 @@ native_pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbench
 windows_pkgs=(g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb xauth)
 # Wine's own fonts (Tahoma for "MS Shell Dlg", Marlett for the caption buttons): dialogs as on Windows.
 windows_pkgs+=(fonts-wine)
+# The MSI package: wixl and msibuild (msitools).
+windows_pkgs+=(wixl msitools)
 pkgs=("${native_pkgs[@]}")
 case "${1:-}" in
   --native) ;;
