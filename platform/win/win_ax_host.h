@@ -1,6 +1,7 @@
 // ActiveX controls in a window through the system's host: atl.dll's window class AtlAxWin
 // creates the control from its ProgID or class id, gives it a client site and activates it in
-// place inside the host window.
+// place inside the host window. A class registered for the user only, which COM does not see
+// under Wine, is created through user_classes.h and attached to an empty host window.
 #pragma once
 
 #ifndef NOMINMAX
@@ -32,6 +33,8 @@ private:
     void Load();
     HMODULE atl_ = nullptr;
     HRESULT(WINAPI* getControl_)(HWND, IUnknown**) = nullptr;
+    using AttachControl = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
+    AttachControl attachControl_ = nullptr;
 };
 
 // Gives an active control its new rectangle in the host (after the host moved).

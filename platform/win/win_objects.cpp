@@ -10,6 +10,7 @@
 #include "automation/error.h"
 #include "automation/win/com_ptr.h"
 #include "automation/win/variant.h"
+#include "platform/win/user_classes.h"
 
 namespace brisko::win {
 
@@ -28,12 +29,13 @@ ObjectPtr WinObjectFactory::CreateObject(std::wstring_view progIdOrClassId) {
     const std::wstring name(progIdOrClassId);
     CLSID clsid{};
     if (name.empty()) CantCreate(name, L"no class name", E_INVALIDARG);
-    const HRESULT found =
-        name.front() == L'{' ? CLSIDFromString(name.c_str(), &clsid) : CLSIDFromProgID(name.c_str(), &clsid);
+    const HRESULT found = ClassIdFromName(name, clsid);
     if (FAILED(found)) CantCreate(name, L"class not found,", found);
     ComPtr<IDispatch> dispatch;
-    const HRESULT made = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                          dispatch.PutVoid());
+    HRESULT made = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                    dispatch.PutVoid());
+    // A class of the user's that COM does not see (Wine).
+    if (made == REGDB_E_CLASSNOTREG) made = CreateInstance(clsid, IID_IDispatch, dispatch.PutVoid());
     if (FAILED(made)) CantCreate(name, L"CoCreateInstance", made);
     if (!dispatch) CantCreate(name, L"CoCreateInstance", E_NOINTERFACE);
     return ObjectFromDispatch(dispatch.Get());

@@ -6,7 +6,8 @@
 namespace brisko::win {
 
 // CLSIDFromProgID or CLSIDFromString, CoCreateInstance (in-process or local server) for
-// IDispatch, and a DispatchObject over it. Any failure raises 429 with a description that names
+// IDispatch, and a DispatchObject over it; a class registered for the user only is found and
+// created through user_classes.h where COM does not see it. Any failure raises 429 with a description that names
 // the class and the reason. COM must be initialised on the calling thread.
 class WinObjectFactory : public ObjectFactory {
 public:

@@ -7,6 +7,7 @@
 
 #include "automation/text.h"
 #include "automation/win/object_dispatch.h"
+#include "platform/win/user_classes.h"
 #if __has_include("tools/outlook-sim/com_ribbon.h")
 #include "tools/outlook-sim/com_ribbon.h"
 #define BRISKO_COM_RIBBON 1
@@ -55,15 +56,8 @@ std::vector<std::wstring> StartupAddins() {
 // The file of the in-process server that implements the ProgID; empty when unregistered.
 std::wstring ServerPath(const std::wstring& progId) {
     CLSID clsid{};
-    if (FAILED(CLSIDFromProgID(progId.c_str(), &clsid))) return {};
-    wchar_t clsidText[64] = {};
-    StringFromGUID2(clsid, clsidText, 64);
-    wchar_t path[MAX_PATH] = {};
-    DWORD size = sizeof path;
-    const std::wstring sub = std::wstring(L"CLSID\\") + clsidText + L"\\InprocServer32";
-    if (RegGetValueW(HKEY_CLASSES_ROOT, sub.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) != ERROR_SUCCESS)
-        return {};
-    return path;
+    if (FAILED(win::ClassIdFromName(progId, clsid))) return {};
+    return win::InprocServerPath(clsid);
 }
 
 std::wstring Hex(HRESULT hr) {
@@ -161,8 +155,9 @@ void ComSession::Connect(const ObjectPtr& application, std::int32_t mode) {
     for (const auto& progId : StartupAddins()) {
         CLSID clsid{};
         win::ComPtr<IUnknown> unknown;
-        HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
-        if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, unknown.PutVoid());
+        // As Outlook finds them, also when registered for the user only (user_classes.h).
+        HRESULT hr = win::ClassIdFromName(progId, clsid);
+        if (SUCCEEDED(hr)) hr = win::CreateInstance(clsid, IID_IUnknown, unknown.PutVoid());
         auto extensibility = unknown.As<IDTExtensibility2>(IID_IDTExtensibility2);
         if (!extensibility) {
             escaped_.push_back(progId + L": not loaded (" + Hex(hr) + L")");
@@ -176,7 +171,10 @@ void ComSession::Connect(const ObjectPtr& application, std::int32_t mode) {
         loaded.push_back({progId, extensibility, win::ExposeObject(std::make_shared<AddInObject>(progId)), unknown});
     }
     if (!observedFound) {
-        Fail(observed_ + L" is not registered to load at start-up (outlook-sim --register <its DLL>)");
+        // What failed to load says why.
+        std::wstring why;
+        for (const auto& e : escaped_) why += L"; " + e;
+        Fail(observed_ + L" is not registered to load at start-up (outlook-sim --register <its DLL>)" + why);
     }
     addins_ = std::move(loaded);
     application_ = win::ExposeObject(application);

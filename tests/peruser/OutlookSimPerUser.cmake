@@ -1,0 +1,71 @@
+# outlook-sim's demo with the add-in and its libraries registered for the user only
+# (regsvr32 /n /i:user), in a Wine prefix of its own where none of them is registered for the
+# machine; outlook-sim registers nothing itself. Every registration is taken back afterwards.
+#   cmake -DWINE_RUN=<wine-run.sh> -DSTATE=<state folder> -DOUTLOOK_SIM=<exe>
+#         -DLIBRARIES=<Windows paths> -DPROGIDS=<one class of each library> -P OutlookSimPerUser.cmake
+foreach(v WINE_RUN STATE OUTLOOK_SIM LIBRARIES PROGIDS)
+  if(NOT DEFINED ${v})
+    message(FATAL_ERROR "${v} is not set")
+  endif()
+endforeach()
+
+function(wine)
+  execute_process(COMMAND "${WINE_RUN}" --state-dir "${STATE}" ${ARGN}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(rc "${rc}" PARENT_SCOPE)
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+wine(--start-session)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "no Wine session: ${out}")
+endif()
+# Whatever an interrupted run left, for the machine or the user.
+foreach(lib IN LISTS LIBRARIES)
+  wine(regsvr32 /s /u "${lib}")
+  wine(regsvr32 /s /u /n /i:user "${lib}")
+endforeach()
+
+set(problems "")
+foreach(lib IN LISTS LIBRARIES)
+  wine(regsvr32 /s /n /i:user "${lib}")
+  if(NOT rc EQUAL 0)
+    string(APPEND problems "regsvr32 /n /i:user ${lib} failed (${rc})\n")
+  endif()
+endforeach()
+foreach(progId IN LISTS PROGIDS)
+  wine(reg query "HKCU\\Software\\Classes\\${progId}")
+  if(NOT rc EQUAL 0)
+    string(APPEND problems "${progId} is not registered for the user\n")
+  endif()
+  wine(reg query "HKLM\\Software\\Classes\\${progId}")
+  if(rc EQUAL 0)
+    string(APPEND problems "${progId} is registered for the machine\n")
+  endif()
+endforeach()
+
+set(output "")
+if(problems STREQUAL "")
+  wine("${OUTLOOK_SIM}" --clean)
+  set(output "${out}")
+  message("${output}")
+  if(NOT output MATCHES "demo: 11 of 11 expectations held")
+    string(APPEND problems "outlook-sim's demo did not hold every expectation (exit code ${rc})\n")
+  endif()
+endif()
+
+foreach(lib IN LISTS LIBRARIES)
+  wine(regsvr32 /s /u /n /i:user "${lib}")
+endforeach()
+foreach(progId IN LISTS PROGIDS)
+  wine(reg query "HKCU\\Software\\Classes\\${progId}")
+  if(rc EQUAL 0)
+    string(APPEND problems "${progId} is still registered for the user\n")
+  endif()
+endforeach()
+wine(--stop-session)
+
+if(NOT problems STREQUAL "")
+  message(FATAL_ERROR "${problems}")
+endif()
+message("per-user run: every expectation held, every registration taken back")
