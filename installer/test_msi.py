@@ -177,50 +177,12 @@ def product_count(reg):
     return len(products)
 
 
-def as_hklm_classes(reg, before):
-    """A .reg file that shows the user's new classes in HKEY_CLASSES_ROOT, and one that removes them.
-
-    Wine 8 reads HKEY_CLASSES_ROOT from HKLM\\Software\\Classes only; Windows merges the user's
-    HKCU\\Software\\Classes into it. outlook-sim runs with the package's classes made visible the
-    way Windows sees them, and they are taken out again afterwards."""
-    add, tops = ["REGEDIT4", ""], set()
-    old_user = {k.lower() for k in before["HKCU"]}
-    machine = {k.lower() for k in reg["HKLM"]}
-    for key, values in reg["HKCU"].items():
-        low = key.lower()
-        if not low.startswith("software\\classes\\") or low in old_user:
-            continue
-        add.append(f"[HKEY_LOCAL_MACHINE\\{key}]")
-        for name, (vtype, data) in values.items():
-            n = "@" if name == "" else '"' + name.replace("\\", "\\\\").replace('"', '\\"') + '"'
-            if vtype == "dword":
-                add.append(f"{n}=dword:{data:08x}")
-            else:
-                add.append(f'{n}="' + data.replace("\\", "\\\\").replace('"', '\\"') + '"')
-        add.append("")
-        parts = key.split("\\")
-        for i in range(3, len(parts) + 1):  # the topmost key the machine lacks
-            if "\\".join(parts[:i]).lower() not in machine:
-                tops.add("\\".join(parts[:i]))
-                break
-    remove = ["REGEDIT4", ""] + [f"[-HKEY_LOCAL_MACHINE\\{t}]" for t in sorted(tops)] + [""]
-    return "\r\n".join(add), "\r\n".join(remove)
-
-
-def regedit(prefix, text, name):
-    path = os.path.join(prefix.state, name)
-    with open(path, "w", encoding="utf-8", newline="") as f:
-        f.write(text)
-    return prefix.wine("regedit", "/S", registration.windows_path(path)).returncode
-
-
 def run_story(prefix, reg, before):
-    add, remove = as_hklm_classes(reg, before)
-    regedit(prefix, add, "classes-add.reg")
+    """outlook-sim loads the installed add-in from the user's classes alone: where COM does not merge
+    them into HKEY_CLASSES_ROOT (Wine 8), the platform's lookup of user classes finds them."""
     out_path = os.path.join(prefix.state, "story.out")
     with open(out_path, "w") as out:
         r = prefix.wine(prefix.args.outlook_sim, registration.windows_path(prefix.args.story), stdout=out)
-    regedit(prefix, remove, "classes-remove.reg")
     text = open(out_path, encoding="utf-8", errors="replace").read()
     check(r.returncode == 0, f"outlook-sim ran the story on the installed add-in (exit {r.returncode}, see {out_path})")
     check("D1 opens" in text, "Quick Task on the toolbar opened the quick task dialog")
