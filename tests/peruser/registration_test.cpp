@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/inproc_server_test.h"
+
 #include <string>
 #include <vector>
 
@@ -66,19 +68,7 @@ std::wstring CopyIn(const wchar_t* folder, const Library& lib) {
     return ProgramFolder() + L"\\" + folder + L"\\" + lib.file;
 }
 
-DWORD Regsvr32(const std::wstring& args, const std::wstring& library) {
-    std::wstring command = L"regsvr32.exe " + args + L" \"" + library + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 9999;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 9999;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
+using test_support::RunRegsvr32;
 
 class Key {
 public:
@@ -205,8 +195,8 @@ bool IsEmptyKey(HKEY root, const std::wstring& sub) {
 // Takes back any per-user registration a failed test left, and the empty Outlook add-in keys
 // other registrations leave: each test starts from a user without them.
 void Clean(const Library& lib) {
-    Regsvr32(L"/s /u /n /i:user", CopyIn(L"mine", lib));
-    Regsvr32(L"/s /u /n /i:user", CopyIn(L"other", lib));
+    RunRegsvr32(L"/s /u /n /i:user", CopyIn(L"mine", lib));
+    RunRegsvr32(L"/s /u /n /i:user", CopyIn(L"other", lib));
     for (const wchar_t* k : {L"Software\\Microsoft\\Office\\Outlook\\Addins", L"Software\\Microsoft\\Office\\Outlook",
                              L"Software\\Microsoft\\Office"}) {
         if (IsEmptyKey(HKEY_CURRENT_USER, k)) RegDeleteKeyW(HKEY_CURRENT_USER, k);
@@ -225,7 +215,7 @@ TEST_P(PerUser, RegistersUnderTheUserOnlyTheClassIsMadeFromThereAndUninstallRest
     const std::wstring userBefore = UserListing();
     const std::wstring machineBefore = MachineListing(lib);
 
-    ASSERT_EQ(Regsvr32(L"/s /n /i:user", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /n /i:user", path), 0u);
     for (const auto& c : lib.classes) {
         SCOPED_TRACE(c.clsid);
         const std::wstring key = std::wstring(kUserClasses) + L"CLSID\\" + c.clsid;
@@ -240,11 +230,11 @@ TEST_P(PerUser, RegistersUnderTheUserOnlyTheClassIsMadeFromThereAndUninstallRest
     }
     EXPECT_EQ(MachineListing(lib), machineBefore) << "the machine's keys changed";
 
-    ASSERT_EQ(Regsvr32(L"/s /u /n /i:user", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /u /n /i:user", path), 0u);
     EXPECT_EQ(UserListing(), userBefore);
     EXPECT_EQ(MachineListing(lib), machineBefore);
     // Nothing registered for the user is nothing to remove.
-    EXPECT_EQ(Regsvr32(L"/s /u /n /i:user", path), 0u);
+    EXPECT_EQ(RunRegsvr32(L"/s /u /n /i:user", path), 0u);
     EXPECT_EQ(UserListing(), userBefore);
 }
 
@@ -252,15 +242,15 @@ TEST_P(PerUser, UninstallLeavesAnotherCopysRegistrationAlone) {
     const std::wstring mine = CopyIn(L"mine", lib);
     const std::wstring other = CopyIn(L"other", lib);
     const std::wstring userBefore = UserListing();
-    ASSERT_EQ(Regsvr32(L"/s /n /i:user", other), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /n /i:user", other), 0u);
     const std::wstring registered = UserListing();
 
-    EXPECT_EQ(Regsvr32(L"/s /u /n /i:user", mine), 0u);
+    EXPECT_EQ(RunRegsvr32(L"/s /u /n /i:user", mine), 0u);
     EXPECT_EQ(UserListing(), registered);
     for (const auto& c : lib.classes)
         EXPECT_EQ(UserString(std::wstring(kUserClasses) + L"CLSID\\" + c.clsid + L"\\InprocServer32"), other);
 
-    EXPECT_EQ(Regsvr32(L"/s /u /n /i:user", other), 0u);
+    EXPECT_EQ(RunRegsvr32(L"/s /u /n /i:user", other), 0u);
     EXPECT_EQ(UserListing(), userBefore);
 }
 
@@ -301,7 +291,7 @@ protected:
 
 TEST_F(PerUserKeys, BriskoWritesTheOutlookAddinKeyAsTheMachineRegistrationDoes) {
     const std::wstring path = CopyIn(L"mine", kBrisko);
-    ASSERT_EQ(Regsvr32(L"/s /n /i:user", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /n /i:user", path), 0u);
     EXPECT_EQ(UserString(kBriskoAddin, L"FriendlyName"), L"Brisko for Outlook");
     EXPECT_EQ(UserString(kBriskoAddin, L"Description"),
               L"Turns e-mail into tasks and appointments and files it in recent folders");
@@ -311,10 +301,10 @@ TEST_F(PerUserKeys, BriskoWritesTheOutlookAddinKeyAsTheMachineRegistrationDoes) 
     EXPECT_EQ(UserString(clsid + L"\\ProgID"), L"Brisko.Connect");
     // The same values as regsvr32's machine-wide registration, apart from the classes' root.
     const std::wstring userAddin = Listing(HKEY_CURRENT_USER, kBriskoAddin);
-    ASSERT_EQ(Regsvr32(L"/s /u /n /i:user", path), 0u);
-    ASSERT_EQ(Regsvr32(L"/s", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /u /n /i:user", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s", path), 0u);
     EXPECT_EQ(Listing(HKEY_CURRENT_USER, kBriskoAddin), userAddin);
-    EXPECT_EQ(Regsvr32(L"/s /u", path), 0u);
+    EXPECT_EQ(RunRegsvr32(L"/s /u", path), 0u);
 }
 
 // The Outlook keys that hold other add-ins stay; those the registration alone needed go.
@@ -328,8 +318,8 @@ TEST_F(PerUserKeys, BriskoUninstallKeepsOtherAddinsAndTheirKeys) {
     RegSetValueExW(k, L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three), sizeof three);
     RegCloseKey(k);
     const std::wstring userBefore = UserListing();
-    ASSERT_EQ(Regsvr32(L"/s /n /i:user", path), 0u);
-    ASSERT_EQ(Regsvr32(L"/s /u /n /i:user", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /n /i:user", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /u /n /i:user", path), 0u);
     EXPECT_EQ(UserListing(), userBefore);
     EXPECT_EQ(UserDword(other, L"LoadBehavior"), 3u);
     RegDeleteKeyW(HKEY_CURRENT_USER, other.c_str());
@@ -337,7 +327,7 @@ TEST_F(PerUserKeys, BriskoUninstallKeepsOtherAddinsAndTheirKeys) {
 
 TEST_F(PerUserKeys, KelvaneRegistersItsTypeLibraryForTheUser) {
     const std::wstring path = CopyIn(L"mine", kKelvane);
-    ASSERT_EQ(Regsvr32(L"/s /n /i:user", path), 0u);
+    ASSERT_EQ(RunRegsvr32(L"/s /n /i:user", path), 0u);
     const std::wstring lib = std::wstring(kUserClasses) + L"TypeLib\\" + kKelvaneLib + L"\\1.0";
     EXPECT_EQ(UserString(lib), L"Kelvane 1.0 Type Library");
     EXPECT_EQ(UserString(lib + L"\\409\\win32"), path);
@@ -379,7 +369,7 @@ TEST_F(PerUserKeys, TheStandInNeverShadowsTheVendorsRegistration) {
     RegCloseKey(k);
     const std::wstring userBefore = UserListing();
 
-    EXPECT_NE(Regsvr32(L"/s /n /i:user", CopyIn(L"mine", kRedemption)), 0u);
+    EXPECT_NE(RunRegsvr32(L"/s /n /i:user", CopyIn(L"mine", kRedemption)), 0u);
     EXPECT_EQ(UserListing(), userBefore);
 
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, vendor.c_str());

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/inproc_server_test.h"
+
 #include <string>
 #include <vector>
 
@@ -40,19 +42,7 @@ std::wstring ProgramFolder() {
 // The copies registered for the user, in the folder "user" beside the program.
 std::wstring Copy(const wchar_t* file) { return ProgramFolder() + L"\\user\\" + file; }
 
-DWORD Regsvr32(const std::wstring& args, const std::wstring& library) {
-    std::wstring command = L"regsvr32.exe " + args + L" \"" + library + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 9999;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 9999;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
+using test_support::RunRegsvr32;
 
 std::wstring MachineServer(const wchar_t* clsid) {
     wchar_t value[1024] = {};
@@ -89,16 +79,16 @@ public:
         for (const wchar_t* clsid : {kGrelmoClsid, kPriorityBarClsid, kBriskoClsid}) {
             const std::wstring machine = MachineServer(clsid);
             if (machine.empty()) continue;
-            Regsvr32(L"/s /u", machine);
+            RunRegsvr32(L"/s /u", machine);
             machine_.push_back(machine);
         }
         for (const wchar_t* file : kFiles) {
-            ASSERT_EQ(Regsvr32(L"/s /n /i:user", Copy(file)), 0u) << "registering " << file << " for the user";
+            ASSERT_EQ(RunRegsvr32(L"/s /n /i:user", Copy(file)), 0u) << "registering " << file << " for the user";
         }
     }
     void TearDown() override {
-        for (const wchar_t* file : kFiles) Regsvr32(L"/s /u /n /i:user", Copy(file));
-        for (const auto& machine : machine_) Regsvr32(L"/s", machine);
+        for (const wchar_t* file : kFiles) RunRegsvr32(L"/s /u /n /i:user", Copy(file));
+        for (const auto& machine : machine_) RunRegsvr32(L"/s", machine);
         OleUninitialize();
     }
 
