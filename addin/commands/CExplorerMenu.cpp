@@ -14,19 +14,12 @@ namespace {
 
 // Built-in controls of context menus that are not the item context menu.
 constexpr std::int32_t kForeignContextIds[] = {7887, 1747, 1880, 1878, 1746, 1917, 1916, 2990};
-constexpr std::int32_t kIdActionsPopup = 30131;
 
 bool MailOrPostFolder(const ObjectPtr& oFolder) {
     const auto type = GetOf(oFolder, L"DefaultItemType").AsInt();
     return type == 6 || type == 0;
 }
 
-// Position of new toolbar buttons: before Id 354, else after Id 478, else at the end (0).
-std::int32_t ToolbarPosition(const ObjectPtr& oBar) {
-    if (const auto anchor = FindBuiltIn(oBar, 354)) return GetOf(anchor, L"Index").AsInt();
-    if (const auto anchor = FindBuiltIn(oBar, 478)) return GetOf(anchor, L"Index").AsInt() + 1;
-    return 0;
-}
 
 }  // namespace
 
@@ -90,22 +83,14 @@ void CExplorerMenu::CreateToolbarButtons() {
         const std::int32_t position = ToolbarPosition(bar);
         if (!m_btnQuickTask) {
             const auto button = AddTemporaryControl(ObjectOf(bar, L"Controls"), msoControlButton, position);
-            PutOf(button, L"Style", Value(msoButtonIcon));
-            PutOf(button, L"FaceId", Value(kFaceQuickTask));
-            PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_TASK_TT")));
-            PutOf(button, L"BeginGroup", Value(true));
-            PutOf(button, L"Visible", Value(false));
-            PutOf(button, L"Enabled", Value(false));
+            DressQuickButton(button, true,
+                             {.style = msoButtonIcon, .beginGroup = true, .visible = false, .enabled = false});
             SubscribeButton(m_btnQuickTask, button, Button::QuickTask);
         }
         if (!m_btnQuickAppointment) {
             const auto button = AddTemporaryControl(ObjectOf(bar, L"Controls"), msoControlButton,
                                                     GetOf(m_btnQuickTask.Get(), L"Index").AsInt() + 1);
-            PutOf(button, L"Style", Value(msoButtonIcon));
-            PutOf(button, L"FaceId", Value(kFaceQuickAppointment));
-            PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT_TT")));
-            PutOf(button, L"Visible", Value(false));
-            PutOf(button, L"Enabled", Value(false));
+            DressQuickButton(button, false, {.style = msoButtonIcon, .visible = false, .enabled = false});
             SubscribeButton(m_btnQuickAppointment, button, Button::QuickAppointment);
         }
         if (!m_mnuFolders) {
@@ -125,24 +110,17 @@ void CExplorerMenu::CreateButtons() {
         const auto controls = ObjectOf(popup, L"Controls");
         if (!m_btnQuickTaskAM) {
             const auto button = AddTemporaryControl(controls, msoControlButton);
-            PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-            PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_TASK")));
-            PutOf(button, L"FaceId", Value(kFaceQuickTask));
-            PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_TASK_TT")));
-            PutOf(button, L"BeginGroup", Value(true));
-            PutOf(button, L"Visible", Value(false));
-            PutOf(button, L"Enabled", Value(false));
+            DressQuickButton(button, true,
+                             {.style = msoButtonIconAndCaption, .caption = true, .beginGroup = true,
+                              .visible = false, .enabled = false});
             SubscribeButton(m_btnQuickTaskAM, button, Button::QuickTask);
         }
         if (!m_btnQuickAppointmentAM) {
             const auto button =
                 AddTemporaryControl(controls, msoControlButton, GetOf(m_btnQuickTaskAM.Get(), L"Index").AsInt() + 1);
-            PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-            PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT")));
-            PutOf(button, L"FaceId", Value(kFaceQuickAppointment));
-            PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT_TT")));
-            PutOf(button, L"Visible", Value(false));
-            PutOf(button, L"Enabled", Value(false));
+            DressQuickButton(button, false,
+                             {.style = msoButtonIconAndCaption, .caption = true, .visible = false,
+                              .enabled = false});
             SubscribeButton(m_btnQuickAppointmentAM, button, Button::QuickAppointment);
         }
         if (!m_mnuFoldersAM) {
@@ -185,27 +163,18 @@ void CExplorerMenu::CreateConextMenu() {
         if (!task) {
             next([&] {
                 const auto button = AddTemporaryControl(controls, msoControlButton);
-                PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-                PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_TASK")));
-                PutOf(button, L"FaceId", Value(kFaceQuickTask));
-                PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_TASK_TT")));
-                PutOf(button, L"Tag", Value(kTagContextQTask));
-                PutOf(button, L"BeginGroup", Value(true));
-                PutOf(button, L"Visible", Value(bVisible));
-                PutOf(button, L"Enabled", Value(bEnabled));
+                DressQuickButton(button, true,
+                                 {.style = msoButtonIconAndCaption, .caption = true, .tag = kTagContextQTask,
+                                  .beginGroup = true, .visible = bVisible, .enabled = bEnabled});
                 SubscribeButton(m_btnQuickTaskCM, button, Button::QuickTask);
             });
         }
         if (!appointment) {
             next([&] {
                 const auto button = AddTemporaryControl(controls, msoControlButton);
-                PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-                PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT")));
-                PutOf(button, L"FaceId", Value(kFaceQuickAppointment));
-                PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT_TT")));
-                PutOf(button, L"Tag", Value(kTagContextQAppointment));
-                PutOf(button, L"Visible", Value(bVisible));
-                PutOf(button, L"Enabled", Value(bEnabled));
+                DressQuickButton(button, false,
+                                 {.style = msoButtonIconAndCaption, .caption = true,
+                                  .tag = kTagContextQAppointment, .visible = bVisible, .enabled = bEnabled});
                 SubscribeButton(m_btnQuickAppointmentCM, button, Button::QuickAppointment);
             });
         }

@@ -64,28 +64,18 @@ void Connect::m_o2007events_OnItemContextMenuDisplay(const ObjectPtr& oCommandBa
         auto button = FindTagged(bar, kTagContextQTask);
         if (!button) {
             button = AddTemporaryControl(ObjectOf(bar, L"Controls"), msoControlButton);
-            PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-            PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_TASK")));
-            PutOf(button, L"FaceId", Value(kFaceQuickTask));
-            PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_TASK_TT")));
-            PutOf(button, L"Tag", Value(kTagContextQTask));
-            PutOf(button, L"BeginGroup", Value(true));
-            PutOf(button, L"Visible", Value(bVisible));
-            PutOf(button, L"Enabled", Value(bEnabled));
+            DressQuickButton(button, true,
+                             {.style = msoButtonIconAndCaption, .caption = true, .tag = kTagContextQTask,
+                              .beginGroup = true, .visible = bVisible, .enabled = bEnabled});
         }
         SubscribeCM2007(m_btnQuickTaskCM2007, button, true);
 
         button = FindTagged(bar, kTagContextQAppointment);
         if (!button) {
             button = AddTemporaryControl(ObjectOf(bar, L"Controls"), msoControlButton);
-            PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-            PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT")));
-            PutOf(button, L"FaceId", Value(kFaceQuickAppointment));
-            PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT_TT")));
-            PutOf(button, L"Tag", Value(kTagContextQAppointment));
-            PutOf(button, L"BeginGroup", Value(true));
-            PutOf(button, L"Visible", Value(bVisible));
-            PutOf(button, L"Enabled", Value(bEnabled));
+            DressQuickButton(button, false,
+                             {.style = msoButtonIconAndCaption, .caption = true, .tag = kTagContextQAppointment,
+                              .beginGroup = true, .visible = bVisible, .enabled = bEnabled});
         }
         SubscribeCM2007(m_btnQuickAppointmentCM2007, button, false);
 

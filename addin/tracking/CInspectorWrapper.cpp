@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::int32_t kClassMail = 43;
 constexpr std::int32_t kEditorWord = 4;
-constexpr std::int32_t kIdActionsPopup = 30131;
 
 }  // namespace
 
@@ -85,28 +84,15 @@ void CInspectorWrapper::m_oInspector_Activate() {
 void CInspectorWrapper::CreateToolbarButtons() {
     Trapped(L"CInspectorWrapper.CreateToolbarButtons", [&] {
         const auto bar = CallOf(m_bars, L"Item", {Value(L"Standard")}).AsObject();
-        std::int32_t position = 0;
-        if (const auto anchor = FindBuiltIn(bar, 354)) {
-            position = GetOf(anchor, L"Index").AsInt();
-        } else if (const auto after = FindBuiltIn(bar, 478)) {
-            position = GetOf(after, L"Index").AsInt() + 1;
-        }
+        const std::int32_t position = ToolbarPosition(bar);
         const auto controls = ObjectOf(bar, L"Controls");
         auto button = Added(AddTemporaryControl(controls, msoControlButton, position));
-        PutOf(button, L"Style", Value(msoButtonIcon));
-        PutOf(button, L"FaceId", Value(kFaceQuickTask));
-        PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_TASK_TT")));
-        PutOf(button, L"BeginGroup", Value(true));
-        PutOf(button, L"Visible", Value(true));
-        PutOf(button, L"Enabled", Value(true));
+        DressQuickButton(button, true,
+                         {.style = msoButtonIcon, .beginGroup = true, .visible = true, .enabled = true});
         SubscribeButton(m_btnQuickTask, button, true);
 
         button = Added(AddTemporaryControl(controls, msoControlButton, GetOf(button, L"Index").AsInt() + 1));
-        PutOf(button, L"Style", Value(msoButtonIcon));
-        PutOf(button, L"FaceId", Value(kFaceQuickAppointment));
-        PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT_TT")));
-        PutOf(button, L"Visible", Value(true));
-        PutOf(button, L"Enabled", Value(true));
+        DressQuickButton(button, false, {.style = msoButtonIcon, .visible = true, .enabled = true});
         SubscribeButton(m_btnQuickAppointment, button, false);
 
         m_mnuFolders = NewFolderMenu();
@@ -123,22 +109,14 @@ void CInspectorWrapper::CreateButtons() {
         if (!popup) return;
         const auto controls = ObjectOf(popup, L"Controls");
         auto button = Added(AddTemporaryControl(controls, msoControlButton));
-        PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-        PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_TASK")));
-        PutOf(button, L"FaceId", Value(kFaceQuickTask));
-        PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_TASK_TT")));
-        PutOf(button, L"BeginGroup", Value(true));
-        PutOf(button, L"Visible", Value(true));
-        PutOf(button, L"Enabled", Value(true));
+        DressQuickButton(button, true,
+                         {.style = msoButtonIconAndCaption, .caption = true, .beginGroup = true,
+                          .visible = true, .enabled = true});
         SubscribeButton(m_btnQuickTaskAM, button, true);
 
         button = Added(AddTemporaryControl(controls, msoControlButton, GetOf(button, L"Index").AsInt() + 1));
-        PutOf(button, L"Style", Value(msoButtonIconAndCaption));
-        PutOf(button, L"Caption", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT")));
-        PutOf(button, L"FaceId", Value(kFaceQuickAppointment));
-        PutOf(button, L"TooltipText", Value(LangItem(L"LID_BTN_QUICK_APPOINTMENT_TT")));
-        PutOf(button, L"Visible", Value(true));
-        PutOf(button, L"Enabled", Value(true));
+        DressQuickButton(button, false,
+                         {.style = msoButtonIconAndCaption, .caption = true, .visible = true, .enabled = true});
         SubscribeButton(m_btnQuickAppointmentAM, button, false);
 
         m_mnuFoldersAM = NewFolderMenu();
